@@ -1,0 +1,25 @@
+#include "target/SessionWatch.h"
+
+#include <windows.h>
+
+#include "logging/LogStatement.h"
+#include "support/MonotonicClock.h"
+#include "target/VistalyneMessageProcessor.h"
+#include "target/VistalyneProcessMonitor.h"
+
+void SessionWatchTick() {
+    if (VistalyneProcessMonitor* monitor = CurrentProcessMonitor.get()) {
+        if (monitor->IsTargetGone(ElapsedMilliseconds())) {
+            WriteLogLine(LogLine() << "Vistalyne handle cannot be found, posting quit messsage");
+            PostQuitMessage(0);
+        }
+    }
+    if (VistalyneMessageProcessor* processor = CurrentMessageProcessor.get()) {
+        if (IsReplyOverdue(processor->ReplyReceived(), ElapsedMilliseconds(),
+                           processor->StartSentTime())) {
+            WriteLogLine(LogLine() << "Haven't received response to the start session message, "
+                                      "posting quit message");
+            PostQuitMessage(0);
+        }
+    }
+}

@@ -1,0 +1,60 @@
+#include "tests/e2e/EndToEnd.h"
+
+#include <algorithm>
+
+#include "logging/LogStatement.h"
+#include "logging/TextConversion.h"
+
+void EndToEnd::SetUp() {
+    KioskRegistry::RemoveAll();
+    registry = std::make_unique<KioskRegistry>(kioskFolder.Path() + L"Korvane.exe", KEY_WOW64_32KEY);
+}
+
+void EndToEnd::TearDown() { registry.reset(); }
+
+bool EndToEnd::Launch(const std::wstring& arguments, WORD showWindow) {
+    return program.Start(L"VistalyneSessionHandler.exe", arguments, showWindow);
+}
+
+bool EndToEnd::WaitForSessionStart() {
+    return PumpUntil([this] { return !kiosk.Received().empty(); }, kProgramExitBoundMs);
+}
+
+HWND EndToEnd::MainWindow() const {
+    if (kiosk.Received().empty()) return nullptr;
+    return reinterpret_cast<HWND>(kiosk.Received().front().sender);
+}
+
+void EndToEnd::Reply(const std::string& bytes, ULONG_PTR identifier) const {
+    FakeKiosk::Send(MainWindow(), identifier, bytes);
+}
+
+std::vector<std::string> EndToEnd::LogLines() const {
+    std::vector<std::string> lines;
+    const std::wstring folder = kioskFolder.Path() + L"logs\\";
+    for (const std::wstring& name : FilesIn(folder)) {
+        for (const std::string& line : SplitLogLines(ReadWholeFile(folder + name))) {
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
+std::vector<std::string> EndToEnd::LogTexts() const {
+    std::vector<std::string> texts;
+    for (const std::string& line : LogLines()) texts.push_back(LineText(line));
+    return texts;
+}
+
+bool EndToEnd::LogHas(const std::string& text) const { return IndexOf(text) != std::string::npos; }
+
+size_t EndToEnd::IndexOf(const std::string& text) const {
+    const std::vector<std::string> texts = LogTexts();
+    const auto found = std::find(texts.begin(), texts.end(), text);
+    return found == texts.end() ? std::string::npos : static_cast<size_t>(found - texts.begin());
+}
+
+std::string EndToEnd::FoundLine(const char* opening, HWND target, HWND form) {
+    return std::string(opening) + "[vistalyneWindowHandle | " + WideToNarrow(FormatHandle(target)) +
+           "] [tKorvaneForm (can be null) | " + WideToNarrow(FormatHandle(form)) + "] ";
+}

@@ -1,0 +1,73 @@
+#include "tests/support/ChildProcess.h"
+
+#include <algorithm>
+
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+void PumpPending() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+}  // namespace
+
+ChildProcess::~ChildProcess() {
+    if (info.hProcess == nullptr) return;
+    if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(info.hProcess, 99);
+        WaitForSingleObject(info.hProcess, 5000);
+    }
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+}
+
+bool ChildProcess::Start(const std::wstring& program, const std::wstring& arguments,
+                         WORD showWindow) {
+    const std::wstring path = ProgramFolder() + program;
+    std::wstring commandLine = L"\"" + path + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = showWindow;
+    return CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &info) != FALSE;
+}
+
+bool ChildProcess::WaitForExit(DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= timeoutMs) return WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0;
+        const DWORD result =
+            MsgWaitForMultipleObjects(1, &info.hProcess, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
+        if (result == WAIT_OBJECT_0) return true;
+        PumpPending();
+    }
+}
+
+DWORD ChildProcess::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(info.hProcess, &code);
+    return code;
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= timeoutMs) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(timeoutMs - elapsed, 20),
+                                  QS_ALLINPUT);
+        PumpPending();
+    }
+    return true;
+}
+
+void PumpFor(DWORD milliseconds) {
+    PumpUntil([] { return false; }, milliseconds);
+}

@@ -1,0 +1,34 @@
+// A fresh folder under the temp folder for one test, deleted with everything in it afterwards.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    // Ends with a backslash.
+    const std::wstring& Path() const { return path; }
+
+private:
+    std::wstring path;
+};
+
+std::string ReadWholeFile(const std::wstring& path);
+
+// File names (without folder) in the folder, sorted.
+std::vector<std::wstring> FilesIn(const std::wstring& folder);
+
+// The lines of a log file without their "|" CR LF ending.
+std::vector<std::string> SplitLogLines(const std::string& bytes);
+
+// The text field of a log line (after "yymmdd|hhmmss|ccc|"), and its code.
+std::string LineText(const std::string& line);
+std::string LineCode(const std::string& line);
+
+// The folder of the running test program, ending with a backslash.
+std::wstring ProgramFolder();
