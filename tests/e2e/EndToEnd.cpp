@@ -7,10 +7,13 @@
 
 void EndToEnd::SetUp() {
     KioskRegistry::RemoveAll();
-    registry = std::make_unique<KioskRegistry>(kioskFolder.Path() + L"Korvane.exe", KEY_WOW64_32KEY);
+    registry =
+        std::make_unique<KioskRegistry>(kioskFolder.Path() + L"Korvane.exe", KEY_WOW64_32KEY);
 }
 
-void EndToEnd::TearDown() { registry.reset(); }
+void EndToEnd::TearDown() {
+    registry.reset();
+}
 
 bool EndToEnd::Launch(const std::wstring& arguments, WORD showWindow) {
     return program.Start(L"VistalyneSessionHandler.exe", arguments, showWindow);
@@ -46,7 +49,9 @@ std::vector<std::string> EndToEnd::LogTexts() const {
     return texts;
 }
 
-bool EndToEnd::LogHas(const std::string& text) const { return IndexOf(text) != std::string::npos; }
+bool EndToEnd::LogHas(const std::string& text) const {
+    return IndexOf(text) != std::string::npos;
+}
 
 size_t EndToEnd::IndexOf(const std::string& text) const {
     const std::vector<std::string> texts = LogTexts();

@@ -22,8 +22,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    bool Launch(const std::wstring& arguments = L"PageName=Home",
-                WORD showWindow = SW_SHOWDEFAULT);
+    bool Launch(const std::wstring& arguments = L"PageName=Home", WORD showWindow = SW_SHOWDEFAULT);
     // Waits until the kiosk window received the session start.
     bool WaitForSessionStart();
     bool WaitForExit() { return program.WaitForExit(kProgramExitBoundMs); }

@@ -37,10 +37,11 @@ TEST_F(Session, OneSessionRunsFromStartToSessionEndWithTheExactLog) {
     const std::vector<std::string> lines = LogLines();
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ("305", LineCode(lines.front()));
-    EXPECT_EQ(0u, LineText(lines.front()).find("Starting new UTC Logfile with limit of 1024k per "
-                                               "file and starting a new one each day["
-                                               "VistalyneSessionHandler.exe|V1.0.0.2] [Session "
-                                               "ID: "));
+    EXPECT_EQ(0u, LineText(lines.front())
+                      .find("Starting new UTC Logfile with limit of 1024k per "
+                            "file and starting a new one each day["
+                            "VistalyneSessionHandler.exe|V1.0.0.2] [Session "
+                            "ID: "));
     std::vector<std::string> texts = LogTexts();
     texts.erase(texts.begin());
     EXPECT_EQ((std::vector<std::string>{
@@ -189,7 +190,8 @@ TEST_F(Session, CloseRequestAndExitCommandEndTheSessionThroughDestroy) {
         kioskForRun.CreateTarget(kioskForRun.CreateForm());
         ChildProcess run;
         ASSERT_TRUE(run.Start(L"VistalyneSessionHandler.exe", L"PageName=Home"));
-        ASSERT_TRUE(PumpUntil([&] { return !kioskForRun.Received().empty(); }, kProgramExitBoundMs));
+        ASSERT_TRUE(
+            PumpUntil([&] { return !kioskForRun.Received().empty(); }, kProgramExitBoundMs));
         HWND main = reinterpret_cast<HWND>(kioskForRun.Received().front().sender);
         FakeKiosk::Send(main, 100, "sessionactive");
         PostMessageW(main, how, how == WM_COMMAND ? MAKEWPARAM(105, 0) : 0, 0);
@@ -234,5 +236,19 @@ TEST_F(Session, AQuitMessageWithAnotherValueBecomesTheExitCode) {
     ASSERT_TRUE(PostThreadMessageW(program.ThreadId(), WM_QUIT, 7, 0));
     ASSERT_TRUE(WaitForExit());
     EXPECT_EQ(7u, program.ExitCode());
+    EXPECT_TRUE(LogHas("Shutting Down Vistalyne Session Handler"));
+}
+
+TEST_F(Session, AKioskThatNeverReturnsFromItsHandlerCannotHoldTheProgram) {
+    ChildProcess standIn;
+    ASSERT_TRUE(standIn.Start(L"KioskStandIn.exe", L"--hang --lifetime=30000"));
+    ASSERT_TRUE(PumpUntil([] { return FindWindowW(L"TKorvaneFrm", nullptr) != nullptr; }, 10000));
+    const double started = ElapsedMilliseconds();
+    ASSERT_TRUE(Launch());
+    ASSERT_TRUE(WaitForExit());
+    EXPECT_LT(ElapsedMilliseconds() - started, 15000.0);
+    EXPECT_EQ(0u, program.ExitCode());
+    // The bounded send counts as handed over; the reply watch then ends the session.
+    EXPECT_LT(IndexOf("Successfully sent session start to the vistalyne"), IndexOf(kNoReply));
     EXPECT_TRUE(LogHas("Shutting Down Vistalyne Session Handler"));
 }
