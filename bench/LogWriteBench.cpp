@@ -53,6 +53,10 @@ int wmain() {
     }
     const std::int64_t bareNs = MonotonicNow() - bareStart;
 
+    DeleteFileW((folder + L"bench.log").c_str());
+    DeleteFileW(barePath.c_str());
+    RemoveDirectoryW(folder.c_str());
+
     std::printf("lines: %d\n", kLines);
     std::printf("LogFile::Log:            %8.1f ms total, %6.1f us per line\n", logNs / 1e6,
                 logNs / 1e3 / kLines);

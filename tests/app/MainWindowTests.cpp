@@ -6,6 +6,7 @@
 #include "target/VistalyneMessageProcessor.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/TestWindowClass.h"
 
 namespace {
 
@@ -20,12 +21,7 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 class MainWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = CountingProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"MainWindowUnderTest";
-        RegisterClassExW(&windowClass);
+        RegisterTestWindowClass(L"MainWindowUnderTest", CountingProc);
         window = CreateWindowExW(0, L"MainWindowUnderTest", L"", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10,
                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(nullptr, window);

@@ -7,6 +7,7 @@
 
 #include "logging/LogFile.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TestWindowClass.h"
 
 namespace {
 
@@ -33,12 +34,7 @@ class WatchdogForwarding : public ::testing::Test {
 protected:
     void SetUp() override {
         forwarded.clear();
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = WatchdogProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"TWatchdogMainWindow";
-        RegisterClassExW(&windowClass);
+        RegisterTestWindowClass(L"TWatchdogMainWindow", WatchdogProc);
     }
     HWND CreateWatchdog(const wchar_t* title) {
         return CreateWindowExW(0, L"TWatchdogMainWindow", title, WS_POPUP, 0, 0, 10, 10, nullptr,

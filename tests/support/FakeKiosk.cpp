@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "tests/support/TestWindowClass.h"
+
 namespace {
 
 std::vector<ReceivedCopyData> received;
@@ -24,15 +26,6 @@ LRESULT CALLBACK KioskProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void Register(const wchar_t* className) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = KioskProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = className;
-    RegisterClassExW(&windowClass);  // again for each kiosk: a repeat fails, harmlessly
-}
-
 }  // namespace
 
 FakeKiosk::FakeKiosk() {
@@ -48,7 +41,7 @@ FakeKiosk::~FakeKiosk() {
 }
 
 HWND FakeKiosk::CreateWindowOfClass(const wchar_t* className, HWND parent) {
-    Register(className);
+    RegisterTestWindowClass(className, KioskProc);  // again for each kiosk: harmless
     HWND window = CreateWindowExW(0, className, L"", parent != nullptr ? WS_CHILD : WS_POPUP, 0, 0,
                                   50, 50, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
     windows.push_back(window);
