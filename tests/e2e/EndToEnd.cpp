@@ -33,14 +33,7 @@ void EndToEnd::Reply(const std::string& bytes, ULONG_PTR identifier) const {
 }
 
 std::vector<std::string> EndToEnd::LogLines() const {
-    std::vector<std::string> lines;
-    const std::wstring folder = kioskFolder.Path() + L"logs\\";
-    for (const std::wstring& name : FilesIn(folder)) {
-        for (const std::string& line : SplitLogLines(ReadWholeFile(folder + name))) {
-            lines.push_back(line);
-        }
-    }
-    return lines;
+    return LogFolderLines(kioskFolder.Path() + L"logs\\");
 }
 
 std::vector<std::string> EndToEnd::LogTexts() const {

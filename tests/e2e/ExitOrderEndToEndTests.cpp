@@ -10,12 +10,9 @@ TEST(ExitOrder, AfterAFailedSessionStartTheSlotsEmptyInOrderBeforeTheWarning) {
     EXPECT_EQ(0u, helper.ExitCode());
     std::vector<std::string> texts;
     std::vector<std::string> codes;
-    const std::wstring logs = folder.Path() + L"logs\\";
-    for (const std::wstring& name : FilesIn(logs)) {
-        for (const std::string& line : SplitLogLines(ReadWholeFile(logs + name))) {
-            texts.push_back(LineText(line));
-            codes.push_back(LineCode(line));
-        }
+    for (const std::string& line : LogFolderLines(folder.Path() + L"logs\\")) {
+        texts.push_back(LineText(line));
+        codes.push_back(LineCode(line));
     }
     ASSERT_GE(texts.size(), 6u);
     texts.erase(texts.begin(), texts.end() - 6);

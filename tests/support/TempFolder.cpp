@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -75,6 +76,16 @@ std::vector<std::string> SplitLogLines(const std::string& bytes) {
          end = bytes.find("|\r\n", start)) {
         lines.push_back(bytes.substr(start, end - start));
         start = end + 3;
+    }
+    return lines;
+}
+
+std::vector<std::string> LogFolderLines(const std::wstring& folder) {
+    std::vector<std::string> lines;
+    for (const std::wstring& name : FilesIn(folder)) {
+        for (std::string& line : SplitLogLines(ReadWholeFile(folder + name))) {
+            lines.push_back(std::move(line));
+        }
     }
     return lines;
 }

@@ -26,6 +26,9 @@ std::vector<std::wstring> FilesIn(const std::wstring& folder);
 // The lines of a log file without their "|" CR LF ending.
 std::vector<std::string> SplitLogLines(const std::string& bytes);
 
+// The lines of every file in a log folder, the files taken in name order.
+std::vector<std::string> LogFolderLines(const std::wstring& folder);
+
 // The text field of a log line (after "yymmdd|hhmmss|ccc|"), and its code.
 std::string LineText(const std::string& line);
 std::string LineCode(const std::string& line);
