@@ -33,6 +33,13 @@ protected:
     TempFolder folder;
 };
 
+// File names carry GetTickCount's remainder, and the tick count moves in steps of several
+// milliseconds under Wine: wait for the next step, so the next file gets another name.
+void WaitForTheTickCountToMove() {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() == start) Sleep(1);
+}
+
 std::string TwoDigits(int value) {
     char buffer[8];
     std::snprintf(buffer, sizeof(buffer), "%02i", value);
@@ -111,7 +118,7 @@ TEST_F(LogFileTest, DeletedOrMovedFileMakesTheNextLineStartANewOne) {
     log.Log(999, L"first");
     const std::wstring firstPath = log.CurrentPath();
     ASSERT_TRUE(DeleteFileW(firstPath.c_str()));
-    Sleep(2);  // a different tick remainder, so the new name differs
+    WaitForTheTickCountToMove();  // a different tick remainder, so the new name differs
     log.Log(999, L"second");
     const std::wstring secondPath = log.CurrentPath();
     ASSERT_NE(firstPath, secondPath);
@@ -123,7 +130,7 @@ TEST_F(LogFileTest, DeletedOrMovedFileMakesTheNextLineStartANewOne) {
     EXPECT_EQ("305", LineCode(Lines(secondPath)[0]));
 
     ASSERT_TRUE(MoveFileW(secondPath.c_str(), (folder.Path() + L"moved.txt").c_str()));
-    Sleep(2);
+    WaitForTheTickCountToMove();
     log.Log(999, L"third");
     texts = Texts(log.CurrentPath());
     ASSERT_EQ(3u, texts.size());
@@ -138,7 +145,7 @@ TEST_F(LogFileTest, FileHeldWithoutReadSharingCountsAsMissing) {
     HANDLE holder =
         CreateFileW(firstPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
-    Sleep(2);
+    WaitForTheTickCountToMove();
     log.Log(999, L"line");
     CloseHandle(holder);
     ASSERT_NE(firstPath, log.CurrentPath());

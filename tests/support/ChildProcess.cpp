@@ -28,14 +28,33 @@ ChildProcess::~ChildProcess() {
 
 bool ChildProcess::Start(const std::wstring& program, const std::wstring& arguments,
                          WORD showWindow) {
-    const std::wstring path = ProgramFolder() + program;
+    return StartIn(ProgramUnderTestFolder(), program, arguments, showWindow);
+}
+
+bool ChildProcess::StartIn(const std::wstring& folder, const std::wstring& program,
+                           const std::wstring& arguments, WORD showWindow,
+                           const std::wstring& outputPath) {
+    const std::wstring path = folder + program;
     std::wstring commandLine = L"\"" + path + L"\" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = showWindow;
-    return CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &info) != FALSE;
+    HANDLE output = INVALID_HANDLE_VALUE;
+    if (!outputPath.empty()) {
+        SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+        output = CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             &inheritable, CREATE_ALWAYS, 0, nullptr);
+        if (output == INVALID_HANDLE_VALUE) return false;
+        startup.dwFlags |= STARTF_USESTDHANDLES;
+        startup.hStdOutput = output;
+        startup.hStdError = output;
+    }
+    const bool started = CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr,
+                                        output != INVALID_HANDLE_VALUE, 0, nullptr, nullptr,
+                                        &startup, &info) != FALSE;
+    if (output != INVALID_HANDLE_VALUE) CloseHandle(output);  // the child holds its own copy
+    return started;
 }
 
 bool ChildProcess::WaitForExit(DWORD timeoutMs) {

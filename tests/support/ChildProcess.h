@@ -14,9 +14,13 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    // The program is a file name beside the test program.
+    // The program is a file name in the folder of the programs under test.
     bool Start(const std::wstring& program, const std::wstring& arguments,
                WORD showWindow = SW_SHOWDEFAULT);
+    // With an output path, the program's standard output and error go to that file.
+    bool StartIn(const std::wstring& folder, const std::wstring& program,
+                 const std::wstring& arguments, WORD showWindow = SW_SHOWDEFAULT,
+                 const std::wstring& outputPath = L"");
     bool WaitForExit(DWORD timeoutMs);
     DWORD ExitCode() const;
     DWORD ThreadId() const { return info.dwThreadId; }

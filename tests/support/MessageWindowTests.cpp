@@ -70,8 +70,17 @@ TEST(MessageWindow, ASecondWindowRegistersNoClassAgain) {
     DestroyWindow(first.Handle());
     // Were the class registered again, the second window could be created.
     ASSERT_TRUE(UnregisterClassW(L"Message_Window_Class", GetModuleHandleW(nullptr)));
-    MessageWindow second(GetModuleHandleW(nullptr));
-    EXPECT_EQ(nullptr, second.Handle());
+    {
+        MessageWindow second(GetModuleHandleW(nullptr));
+        EXPECT_EQ(nullptr, second.Handle());
+    }
+    // Put the class back for the tests that follow in this process.
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = MessageWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"Message_Window_Class";
+    EXPECT_NE(0, RegisterClassExW(&windowClass));
 }
 
 TEST(MessageWindow, IsNotListedAmongTheTopLevelWindows) {

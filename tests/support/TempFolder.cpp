@@ -104,3 +104,34 @@ std::wstring ProgramFolder() {
     std::wstring folder(path, length);
     return folder.substr(0, folder.rfind(L'\\') + 1);
 }
+
+namespace {
+
+std::wstring programUnderTestFolder;
+std::wstring otherWidthFolder;
+
+}  // namespace
+
+std::wstring WindowsFolder(std::wstring folder) {
+    if (folder.empty()) return folder;
+    if (folder.front() == L'/') folder = L"Z:" + folder;
+    std::replace(folder.begin(), folder.end(), L'/', L'\\');
+    if (folder.back() != L'\\') folder.push_back(L'\\');
+    return folder;
+}
+
+void SetProgramFolders(const std::wstring& programFolder, const std::wstring& otherFolder) {
+    programUnderTestFolder = WindowsFolder(programFolder);
+    otherWidthFolder = WindowsFolder(otherFolder);
+}
+
+std::wstring ProgramUnderTestFolder() {
+    return programUnderTestFolder.empty() ? ProgramFolder() : programUnderTestFolder;
+}
+
+std::wstring OtherWidthFolder() {
+    wchar_t runs[8];
+    const DWORD length = GetEnvironmentVariableW(L"VSH_OTHER_WIDTH_RUNS", runs, 8);
+    if (length > 0 && length < 8 && std::wstring(runs, length) == L"no") return {};
+    return otherWidthFolder;
+}

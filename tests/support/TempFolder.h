@@ -35,3 +35,13 @@ std::string LineCode(const std::string& line);
 
 // The folder of the running test program, ending with a backslash.
 std::wstring ProgramFolder();
+
+// Where the programs under test are (the session handler, the stand-in, the helpers), and the
+// build of the other width; a driver given --program-dir and --other-width-dir tests either
+// width. Without them: the test program's own folder, and no other width.
+std::wstring ProgramUnderTestFolder();
+std::wstring OtherWidthFolder();  // empty also when VSH_OTHER_WIDTH_RUNS is "no"
+void SetProgramFolders(const std::wstring& programFolder, const std::wstring& otherWidthFolder);
+
+// A folder given as a Windows path or a Unix one (Wine's drive Z:), ending with a backslash.
+std::wstring WindowsFolder(std::wstring folder);
