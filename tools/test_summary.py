@@ -44,7 +44,7 @@ def describe(counts):
 
 def main():
     title, junit, unit = sys.argv[1:4]
-    print("{}: unit tests {}; end-to-end tests {}".format(
+    print("{}: unit tests {}; whole-program tests {}".format(
         title, describe(unit_counts(unit)), describe(ctest_counts(junit))))
 
 
