@@ -35,6 +35,18 @@ HANDLE OpenForAppend(const std::wstring& path) {
                        nullptr);
 }
 
+// Appends one line at lineStart, the end of the file, whole or not at all, and returns the
+// bytes it left in the file. A short write (a full disk) is cut back to where the line began:
+// a fragment would glue itself to the next line once space returns, tearing two lines.
+DWORD AppendWholeLine(HANDLE file, const std::string& line, LARGE_INTEGER lineStart) {
+    const auto size = static_cast<DWORD>(line.size());
+    DWORD written = 0;
+    (void)WriteFile(file, line.data(), size, &written, nullptr);  // the count tells
+    if (written == size || written == 0) return written;
+    if (SetFilePointerEx(file, lineStart, nullptr, FILE_BEGIN) && SetEndOfFile(file)) return 0;
+    return written;  // could not cut: the fragment stays, and counts
+}
+
 std::tm CurrentUtc() {
     SYSTEMTIME now{};
     GetSystemTime(&now);
@@ -84,11 +96,7 @@ LogFile::~LogFile() {
 
 void LogFile::Log(std::uint16_t code, const std::wstring& text) {
     if (!watchdogForwarding) {
-        if (!CurrentFileExists()) {
-            StartNewFile();
-            WriteEntry(kBannerLineCode, kMissingFileNotice);
-            WriteBanner(true);
-        }
+        if (!CurrentFileExists()) StartReplacementFile();
         if (newFilePerDay && IsOtherUtcDate(startTime, CurrentUtc())) {
             WriteEntry(kClosingLineCode, kNewDayNotice);
             StartNewFile();
@@ -100,12 +108,27 @@ void LogFile::Log(std::uint16_t code, const std::wstring& text) {
             WriteBanner(true);
         }
     }
-    WriteEntry(code, text);
+    // An ordinary line is never the first line of a file: an empty one lacks its opening
+    // lines (taken away after the check above, or its notice and banner refused), so start
+    // over once as for a missing file.
+    if (AppendEntry(code, text, true)) return;
+    StartReplacementFile();
+    (void)AppendEntry(code, text, true);  // refused again: the line is lost
+}
+
+void LogFile::StartReplacementFile() {
+    StartNewFile();
+    WriteEntry(kBannerLineCode, kMissingFileNotice);
+    WriteBanner(true);
 }
 
 void LogFile::WriteEntry(std::uint16_t code, const std::wstring& text) {
+    (void)AppendEntry(code, text, false);
+}
+
+bool LogFile::AppendEntry(std::uint16_t code, const std::wstring& text, bool onlyIntoStartedFile) {
     const std::string flattened = FlattenLineText(WideToNarrow(text));
-    if (watchdogForwarding && ForwardToWatchdog(code, flattened)) return;
+    if (watchdogForwarding && ForwardToWatchdog(code, flattened)) return true;
 
     SYSTEMTIME now{};
     GetSystemTime(&now);
@@ -118,11 +141,17 @@ void LogFile::WriteEntry(std::uint16_t code, const std::wstring& text) {
         handle = OpenForAppend(currentPath);
     }
     ScopedFile file(handle);
-    if (!file.IsOpen()) return;  // the line is lost; the log never reports failure
-    (void)SetFilePointer(file.Get(), 0, nullptr, FILE_END);
-    DWORD written = 0;
-    (void)WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-    bytesWritten += written;  // only what reached the file counts towards the size limit
+    if (!file.IsOpen()) return true;  // the line is lost; the log never reports failure
+    LARGE_INTEGER end{};
+    // Without the end the line would overwrite the start of the file: drop it instead.
+    if (!SetFilePointerEx(file.Get(), LARGE_INTEGER{}, &end, FILE_END)) return true;
+    if (end.QuadPart == 0 && onlyIntoStartedFile) {
+        file.Close();
+        (void)DeleteFileW(currentPath.c_str());  // empty, and ours: the next try starts afresh
+        return false;
+    }
+    bytesWritten += AppendWholeLine(file.Get(), line, end);  // only what stays counts
+    return true;
 }
 
 void LogFile::StartNewFile() {

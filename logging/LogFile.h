@@ -33,6 +33,12 @@ public:
 
 private:
     void StartNewFile();
+    // A new file for one that went missing: the notice, then the banner.
+    void StartReplacementFile();
+    // WriteEntry's work. With onlyIntoStartedFile (an ordinary line, which must follow the
+    // file's opening lines), returns false and writes nothing when the file is empty: made by
+    // this very open after being taken away, or left empty when its opening lines were refused.
+    bool AppendEntry(std::uint16_t code, const std::wstring& text, bool onlyIntoStartedFile);
     std::wstring BuildFileName() const;
     void WriteBanner(bool next);
     bool CurrentFileExists() const;

@@ -30,7 +30,9 @@ std::wstring ReadMainExeDirectory() {
         ERROR_SUCCESS) {
         return {};
     }
-    std::wstring value(byteSize / 2 + 1, L'\0');  // the extra zero ends an unterminated value
+    // The value may be of any type and any length, an odd one too, and need not end in a
+    // zero: one whole character more than the bytes fill always stays zero.
+    std::wstring value(byteSize / sizeof(wchar_t) + 2, L'\0');
     (void)RegQueryValueExW(key.Get(), kMainExeValue, nullptr, nullptr,
                            reinterpret_cast<BYTE*>(&value[0]), &byteSize);
     value.resize(value.find(L'\0'));

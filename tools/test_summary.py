@@ -1,27 +1,45 @@
 #!/usr/bin/env python3
-"""Prints one line for one width's run from ctest's JUnit file and the unit tests' own report.
+"""Prints one line for one width's run: its unit tests (from their own report), its
+whole-program tests and its fault suite (from ctest's JUnit file and the tests' labels).
 
-    test_summary.py TITLE CTEST_JUNIT UNIT_XML
+    test_summary.py TITLE CTEST_JUNIT UNIT_XML CTEST_JSON
 """
+import json
 import sys
 import xml.etree.ElementTree as ElementTree
 
 
-def ctest_counts(path):
-    counts = {"passed": 0, "failed": 0, "skipped": 0}
+def labels_by_test(path):
+    try:
+        with open(path) as f:
+            tests = json.load(f)["tests"]
+    except (OSError, ValueError, KeyError):
+        return {}
+    labels = {}
+    for test in tests:
+        for prop in test.get("properties", []):
+            if prop.get("name") == "LABELS":
+                labels[test["name"]] = prop.get("value", [])
+    return labels
+
+
+def ctest_counts(path, labels):
+    counts = {kind: {"passed": 0, "failed": 0, "skipped": 0} for kind in ("whole", "faults")}
     try:
         root = ElementTree.parse(path).getroot()
     except (OSError, ElementTree.ParseError):
         return None
     for case in root.iter("testcase"):
-        if case.get("name", "").endswith("/unit"):
+        name = case.get("name", "")
+        if name.endswith("/unit"):
             continue  # counted test by test from its own report
+        kind = counts["faults" if "faults" in labels.get(name, []) else "whole"]
         if case.find("failure") is not None or case.get("status") == "fail":
-            counts["failed"] += 1
+            kind["failed"] += 1
         elif case.find("skipped") is not None or case.get("status") in ("notrun", "disabled"):
-            counts["skipped"] += 1
+            kind["skipped"] += 1
         else:
-            counts["passed"] += 1
+            kind["passed"] += 1
     return counts
 
 
@@ -43,9 +61,11 @@ def describe(counts):
 
 
 def main():
-    title, junit, unit = sys.argv[1:4]
-    print("{}: unit tests {}; whole-program tests {}".format(
-        title, describe(unit_counts(unit)), describe(ctest_counts(junit))))
+    title, junit, unit, listing = sys.argv[1:5]
+    ctest = ctest_counts(junit, labels_by_test(listing))
+    print("{}:\n  unit tests {}\n  whole-program tests {}\n  fault suite {}".format(
+        title, describe(unit_counts(unit)), describe(ctest and ctest["whole"]),
+        describe(ctest and ctest["faults"])))
 
 
 if __name__ == "__main__":

@@ -16,7 +16,12 @@ void EndToEnd::TearDown() {
 }
 
 bool EndToEnd::Launch(const std::wstring& arguments, WORD showWindow) {
-    return program.Start(L"VistalyneSessionHandler.exe", arguments, showWindow);
+    return program.Start(kProgramName, arguments, showWindow);
+}
+
+bool EndToEnd::CopyProgramTo(const std::wstring& folder) {
+    return CopyFileW((ProgramUnderTestFolder() + kProgramName).c_str(),
+                     (folder + kProgramName).c_str(), FALSE) != FALSE;
 }
 
 bool EndToEnd::WaitForSessionStart() {
@@ -33,7 +38,7 @@ void EndToEnd::Reply(const std::string& bytes, ULONG_PTR identifier) const {
 }
 
 std::vector<std::string> EndToEnd::LogLines() const {
-    return LogFolderLines(kioskFolder.Path() + L"logs\\");
+    return LogFolderLines(LogFolder());
 }
 
 std::vector<std::string> EndToEnd::LogTexts() const {

@@ -16,6 +16,7 @@
 #include "tests/support/TempFolder.h"
 
 constexpr DWORD kProgramExitBoundMs = 20000;  // generous: a loaded machine runs Wine slowly
+constexpr wchar_t kProgramName[] = L"VistalyneSessionHandler.exe";
 
 class EndToEnd : public ::testing::Test {
 protected:
@@ -23,12 +24,16 @@ protected:
     void TearDown() override;
 
     bool Launch(const std::wstring& arguments = L"PageName=Home", WORD showWindow = SW_SHOWDEFAULT);
+    // A copy of the program, to start from another folder (it logs beside itself when the
+    // registry names no kiosk folder).
+    static bool CopyProgramTo(const std::wstring& folder);
     // Waits until the kiosk window received the session start.
     bool WaitForSessionStart();
     bool WaitForExit() { return program.WaitForExit(kProgramExitBoundMs); }
     HWND MainWindow() const;
     void Reply(const std::string& bytes, ULONG_PTR identifier = 100) const;
 
+    std::wstring LogFolder() const { return kioskFolder.Path() + L"logs\\"; }
     // Every line of the program's log files, in file-name order, then the texts alone.
     std::vector<std::string> LogLines() const;
     std::vector<std::string> LogTexts() const;

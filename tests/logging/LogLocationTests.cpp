@@ -33,6 +33,28 @@ TEST_F(LogLocation, ValueWithoutAnyBackslashCountsAsMissing) {
     EXPECT_EQ(L"", ReadMainExeDirectory());
 }
 
+TEST_F(LogLocation, ValuesOfAnyTypeAndLengthAreReadUpToTheirFirstZero) {
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Ferrowick\\Korvane", 0, nullptr, 0,
+                              KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key, nullptr));
+    auto set = [key](DWORD type, const void* data, DWORD size) {
+        return RegSetValueExW(key, L"mainexe", 0, type, static_cast<const BYTE*>(data), size);
+    };
+    // Text without its zero and an odd byte after it: the odd byte makes a character of its own.
+    const wchar_t text[] = L"D:\\Kiosk\\k.exe";
+    std::string odd(reinterpret_cast<const char*>(text), sizeof(text) - sizeof(wchar_t));
+    odd.push_back('x');
+    ASSERT_EQ(ERROR_SUCCESS, set(REG_BINARY, odd.data(), static_cast<DWORD>(odd.size())));
+    EXPECT_EQ(L"D:\\Kiosk\\", ReadMainExeDirectory());
+    const DWORD number = 0x5C5C5C5C;  // no wide backslash in it: treated as missing
+    ASSERT_EQ(ERROR_SUCCESS, set(REG_DWORD, &number, sizeof(number)));
+    EXPECT_EQ(L"", ReadMainExeDirectory());
+    ASSERT_EQ(ERROR_SUCCESS, set(REG_SZ, nullptr, 0));
+    EXPECT_EQ(L"", ReadMainExeDirectory());
+    RegCloseKey(key);
+}
+
 TEST_F(LogLocation, ProgramLogGoesToLogsBesideTheKioskApplication) {
     TempFolder kiosk;
     KioskRegistry value(kiosk.Path() + L"Korvane.exe", KEY_WOW64_32KEY);

@@ -69,6 +69,11 @@ bool ChildProcess::WaitForExit(DWORD timeoutMs) {
     }
 }
 
+bool ChildProcess::Terminate() {
+    return TerminateProcess(info.hProcess, 99) != FALSE &&
+           WaitForSingleObject(info.hProcess, 10000) == WAIT_OBJECT_0;
+}
+
 DWORD ChildProcess::ExitCode() const {
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(info.hProcess, &code);

@@ -24,6 +24,9 @@ public:
     bool WaitForExit(DWORD timeoutMs);
     DWORD ExitCode() const;
     DWORD ThreadId() const { return info.dwThreadId; }
+    HANDLE Process() const { return info.hProcess; }
+    // Ends the process at once, as a crash or a kill from outside would.
+    bool Terminate();
 
 private:
     PROCESS_INFORMATION info{};

@@ -16,7 +16,10 @@ LRESULT CALLBACK KioskProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         DWORD senderProcess = 0;
         GetWindowThreadProcessId(reinterpret_cast<HWND>(wParam), &senderProcess);
         const bool local = senderProcess == GetCurrentProcessId();
-        ReceivedCopyData copy{wParam, data->dwData, data->cbData,
+        ReceivedCopyData copy{window,
+                              wParam,
+                              data->dwData,
+                              data->cbData,
                               bytes != nullptr ? std::string(bytes, data->cbData) : "",
                               local && bytes != nullptr && bytes[data->cbData] == '\0'};
         received.push_back(copy);

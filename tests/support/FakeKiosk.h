@@ -9,6 +9,7 @@
 #include <vector>
 
 struct ReceivedCopyData {
+    HWND receiver;
     WPARAM sender;
     ULONG_PTR identifier;
     DWORD byteCount;
