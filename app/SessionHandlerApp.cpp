@@ -66,8 +66,11 @@ void LogSearchResult(const char* opening, HWND targetWindow, HWND formWindow) {
 int RunMessageLoop(HACCEL accelerators) {
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (!TranslateAcceleratorW(message.hwnd, accelerators, &message)) {
-            TranslateMessage(&message);
+        // Accelerators and character translation act on keyboard messages alone; the timer's
+        // hundred ticks a second are spared two calls into the system that would do nothing.
+        const bool keyboard = IsKeyboardMessage(message.message);
+        if (!keyboard || !TranslateAcceleratorW(message.hwnd, accelerators, &message)) {
+            if (keyboard) TranslateMessage(&message);
             DispatchMessageW(&message);
         }
     }

@@ -1,7 +1,6 @@
 #include "logging/LogFile.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
 #include <utility>
 
@@ -12,6 +11,7 @@
 #include "logging/PathParts.h"
 #include "logging/ProgramIdentity.h"
 #include "logging/TextConversion.h"
+#include "support/FolderCreation.h"
 #include "support/ScopedFile.h"
 
 namespace {
@@ -73,8 +73,8 @@ LogFile::LogFile(std::wstring directory, std::wstring namePrefix, std::wstring e
     if (this->namePrefix.empty()) this->namePrefix = FileNamePart(ModulePath());
     if (this->directory.empty()) this->directory = DirectoryPart(ModulePath()) + L"logs";
     this->directory = WithTrailingBackslash(this->directory);
-    // Creates missing parents too; an existing folder is the normal case.
-    (void)SHCreateDirectoryExW(nullptr, this->directory.c_str(), nullptr);
+    // Creates missing parents too; an existing folder, the normal case, costs one look.
+    if (!IsExistingFolder(this->directory)) (void)CreateFolderWithParents(this->directory);
     StartNewFile();
     WriteBanner(false);
 }

@@ -14,7 +14,9 @@ void SessionWatchTick() {
             PostQuitMessage(0);
         }
     }
-    if (VistalyneMessageProcessor* processor = CurrentMessageProcessor.get()) {
+    VistalyneMessageProcessor* processor = CurrentMessageProcessor.get();
+    // Once answered, the watch is off for good: the clock need not be read on every tick.
+    if (processor != nullptr && !processor->ReplyReceived()) {
         if (IsReplyOverdue(processor->ReplyReceived(), ElapsedMilliseconds(),
                            processor->StartSentTime())) {
             WriteLogLine(LogLine() << "Haven't received response to the start session message, "

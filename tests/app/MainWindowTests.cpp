@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/AboutBox.h"
+#include "app/SessionHandlerApp.h"
 #include "target/VistalyneMessageProcessor.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/LogCapture.h"
@@ -86,4 +87,16 @@ TEST(AboutBox, HandlesOnlyInitOkAndCancel) {
     EXPECT_EQ(FALSE, AboutBoxProc(nullptr, WM_PAINT, 0, 0));
     EXPECT_EQ(TRUE, AboutBoxProc(nullptr, WM_COMMAND, MAKEWPARAM(IDOK, 0), 0));
     EXPECT_EQ(TRUE, AboutBoxProc(nullptr, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0));
+}
+
+TEST(MessageLoop, OnlyKeyboardMessagesAreOfferedToTheAcceleratorsAndTranslation) {
+    // The accelerators are ASCII keys with Alt: they arrive as WM_SYSCHAR (and WM_CHAR).
+    for (UINT keyboard :
+         std::vector<UINT>{WM_KEYDOWN, WM_KEYUP, WM_CHAR, WM_SYSKEYDOWN, WM_SYSCHAR, WM_KEYLAST}) {
+        EXPECT_TRUE(IsKeyboardMessage(keyboard)) << keyboard;
+    }
+    for (UINT other : std::vector<UINT>{WM_TIMER, WM_COPYDATA, WM_COMMAND, WM_PAINT,
+                                        WM_KEYFIRST - 1u, WM_KEYLAST + 1u}) {
+        EXPECT_FALSE(IsKeyboardMessage(other)) << other;
+    }
 }
