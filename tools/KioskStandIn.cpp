@@ -7,7 +7,7 @@
 //
 // Delays count from the receipt of the session start, except --appear-after and --lifetime.
 // Without reply options it answers "sessionactive" after 200 ms and "sessionend" after 2000 ms,
-// and ends 300 ms after its "sessionend".
+// and ends when its lifetime (30 s unless given) is over.
 
 #include <windows.h>
 
