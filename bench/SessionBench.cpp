@@ -23,6 +23,8 @@
 #include "tests/support/FakeKiosk.h"
 #include "tests/support/KioskRegistry.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/ToolOptions.h"
+#include "tests/support/UnixSide.h"
 
 namespace {
 
@@ -48,39 +50,12 @@ std::wstring MarkedArguments(const Subject& subject, const std::wstring& marker)
     return subject.arguments + L" Bench=" + marker;
 }
 
+std::string Narrow(const std::wstring& ascii) {
+    return std::string(ascii.begin(), ascii.end());
+}
+
 double NowMs() {
     return static_cast<double>(MonotonicNow()) / 1e6;
-}
-
-// The Unix process whose command line holds the marker, and the time its threads ran.
-std::wstring UnixProcessWith(const std::wstring& marker) {
-    const std::string wanted(marker.begin(), marker.end());
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
-    if (search == INVALID_HANDLE_VALUE) return L"";
-    std::wstring match;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
-        const std::string cmdline = ReadWholeFile(L"Z:\\proc\\" + name + L"\\cmdline");
-        if (cmdline.find("Bench=" + wanted) != std::string::npos) match = name;
-    } while (match.empty() && FindNextFileW(search, &found));
-    FindClose(search);
-    return match;
-}
-
-double CpuMsOf(const std::wstring& unixProcess) {
-    double ns = 0;
-    const std::wstring tasks = L"Z:\\proc\\" + unixProcess + L"\\task\\";
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((tasks + L"*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
-    do {
-        if (found.cFileName[0] == L'.') continue;
-        ns += std::strtod(ReadWholeFile(tasks + found.cFileName + L"\\schedstat").c_str(), nullptr);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return ns / 1e6;
 }
 
 struct Spread {
@@ -154,14 +129,14 @@ public:
             return {-1, -1};
         }
         PumpFor(1000);  // past the session handler's first 1000 ms tick
-        const std::wstring programProcess = UnixProcessWith(programMarker);
-        const std::wstring floorProcess = UnixProcessWith(floorMarker);
+        const std::wstring programProcess = UnixProcessWith("Bench=" + Narrow(programMarker));
+        const std::wstring floorProcess = UnixProcessWith("Bench=" + Narrow(floorMarker));
         if (programProcess.empty() || floorProcess.empty()) return {-1, -1};
-        const double programBefore = CpuMsOf(programProcess);
-        const double floorBefore = CpuMsOf(floorProcess);
+        const double programBefore = UnixCpuMsOf(programProcess);
+        const double floorBefore = UnixCpuMsOf(floorProcess);
         PumpFor(kHoldMs);
-        const double programCpu = CpuMsOf(programProcess) - programBefore;
-        const double floorCpu = CpuMsOf(floorProcess) - floorBefore;
+        const double programCpu = UnixCpuMsOf(programProcess) - programBefore;
+        const double floorCpu = UnixCpuMsOf(floorProcess) - floorBefore;
         FakeKiosk::Send(programWindow, 100, "sessionend");
         (void)program.WaitForExit(kBoundMs);
         (void)floor.WaitForExit(kBoundMs);
@@ -265,19 +240,11 @@ void CpuRow(Bench& bench, int runs) {
     Print("CPU holding a session for 10 s, side by side", program, floor, runs, failed, true, "ms");
 }
 
-std::wstring TextOption(int argc, wchar_t** argv, const wchar_t* name) {
-    const size_t length = std::wcslen(name);
-    for (int i = 1; i < argc; ++i) {
-        if (std::wcsncmp(argv[i], name, length) == 0) return argv[i] + length;
-    }
-    return L"";
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    SetProgramFolders(TextOption(argc, argv, L"--program-dir="), L"");
-    const std::wstring runsText = TextOption(argc, argv, L"--runs=");
+    SetProgramFolders(OptionValue(argc, argv, L"--program-dir="), L"");
+    const std::wstring runsText = OptionValue(argc, argv, L"--runs=");
     const int runs = runsText.empty() ? 15 : std::max(1, std::stoi(runsText));
     KioskRegistry::RemoveAll();
     TempFolder kioskFolder;  // the program's logs go here, not beside it
@@ -285,7 +252,7 @@ int wmain(int argc, wchar_t** argv) {
     Bench bench(runs);
     std::printf("| measure | program: median (range) | floor: median (range) | ratio | runs |\n");
     std::printf("|---|---|---|---|---|\n");
-    const std::wstring only = TextOption(argc, argv, L"--only=");
+    const std::wstring only = OptionValue(argc, argv, L"--only=");
     auto wanted = [&only](const wchar_t* name) { return only.empty() || only == name; };
     if (wanted(L"launch")) {
         Row(bench, "launch to \"sessionstart:\" received", &Bench::Launch, runs, "ms", true);

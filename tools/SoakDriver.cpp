@@ -23,6 +23,8 @@
 #include "tests/support/KioskRegistry.h"
 #include "tests/support/StrictLog.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/ToolOptions.h"
+#include "tests/support/UnixSide.h"
 
 namespace {
 
@@ -40,29 +42,6 @@ struct Sample {
     DWORD gdiObjects = 0;
     DWORD unixFiles = 0;
 };
-
-std::string ReadProcFile(const std::wstring& path) {
-    return ReadWholeFile(L"Z:\\proc\\" + path);
-}
-
-std::wstring UnixProcessWith(const std::string& marker) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
-    if (search == INVALID_HANDLE_VALUE) return L"";
-    std::wstring match;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
-        if (ReadProcFile(name + L"\\cmdline").find(marker) != std::string::npos) match = name;
-    } while (match.empty() && FindNextFileW(search, &found));
-    FindClose(search);
-    return match;
-}
-
-DWORD UnixFilesOf(const std::wstring& unixProcess) {
-    if (unixProcess.empty()) return 0;
-    return static_cast<DWORD>(FilesIn(L"Z:\\proc\\" + unixProcess + L"\\fd\\").size());
-}
 
 Sample SampleOf(HANDLE process, const std::wstring& unixProcess) {
     Sample sample;
@@ -86,20 +65,8 @@ void Widen(Sample& most, const Sample& now) {
 }
 
 int Option(int argc, wchar_t** argv, const wchar_t* name, int fallback) {
-    const size_t length = std::wcslen(name);
-    for (int i = 1; i < argc; ++i) {
-        if (std::wcsncmp(argv[i], name, length) == 0)
-            return std::wcstol(argv[i] + length, nullptr, 10);
-    }
-    return fallback;
-}
-
-std::wstring TextOption(int argc, wchar_t** argv, const wchar_t* name) {
-    const size_t length = std::wcslen(name);
-    for (int i = 1; i < argc; ++i) {
-        if (std::wcsncmp(argv[i], name, length) == 0) return argv[i] + length;
-    }
-    return L"";
+    const std::wstring value = OptionValue(argc, argv, name);
+    return value.empty() ? fallback : static_cast<int>(std::wcstol(value.c_str(), nullptr, 10));
 }
 
 // Every log file of a folder read strictly: its whole lines' texts, and the files that are not
@@ -264,7 +231,7 @@ bool SoakSessions(int count) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    SetProgramFolders(TextOption(argc, argv, L"--program-dir="), L"");
+    SetProgramFolders(OptionValue(argc, argv, L"--program-dir="), L"");
     const int messages = Option(argc, argv, L"--messages=", 100000);
     const int sessions = Option(argc, argv, L"--sessions=", 1000);
     KioskRegistry::RemoveAll();

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""Prints one line for one width's run: its unit tests (from their own report), its
-whole-program tests and its fault suite (from ctest's JUnit file and the tests' labels).
+"""Prints the summary of one width's run: its unit tests (from their own report), its
+whole-program tests and its fault suite (from ctest's JUnit file and the tests' labels); or,
+with --plain, one line for all the tests of a JUnit file.
 
     test_summary.py TITLE CTEST_JUNIT UNIT_XML CTEST_JSON
+    test_summary.py --plain TITLE CTEST_JUNIT
 """
 import json
 import sys
@@ -61,6 +63,11 @@ def describe(counts):
 
 
 def main():
+    if sys.argv[1] == "--plain":
+        title, junit = sys.argv[2:4]
+        counts = ctest_counts(junit, {})
+        print("{}: {}".format(title, describe(counts and counts["whole"])))
+        return
     title, junit, unit, listing = sys.argv[1:5]
     ctest = ctest_counts(junit, labels_by_test(listing))
     print("{}:\n  unit tests {}\n  whole-program tests {}\n  fault suite {}".format(

@@ -13,6 +13,28 @@ void EndToEnd::SetUp() {
 
 void EndToEnd::TearDown() {
     registry.reset();
+    KeepLogsOf(LogFolder());
+}
+
+void KeepLogsOf(const std::wstring& logFolder) {
+    wchar_t keep[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(L"VSH_KEEP_LOGS", keep, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    const std::vector<std::wstring> names = FilesIn(logFolder);
+    if (names.empty()) return;
+    std::wstring folder = WindowsFolder(std::wstring(keep, length));
+    CreateDirectoryW(folder.c_str(), nullptr);
+    std::wstring programFolder = ProgramUnderTestFolder();
+    programFolder.pop_back();
+    folder += programFolder.substr(programFolder.rfind(L'\\') + 1) + L"\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string name = std::string(test->test_suite_name()) + "." + test->name();
+    folder += std::wstring(name.begin(), name.end()) + L"\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    for (const std::wstring& file : names) {
+        CopyFileW((logFolder + file).c_str(), (folder + file).c_str(), FALSE);
+    }
 }
 
 bool EndToEnd::Launch(const std::wstring& arguments, WORD showWindow) {

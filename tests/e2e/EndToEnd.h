@@ -18,6 +18,10 @@
 constexpr DWORD kProgramExitBoundMs = 20000;  // generous: a loaded machine runs Wine slowly
 constexpr wchar_t kProgramName[] = L"VistalyneSessionHandler.exe";
 
+// With VSH_KEEP_LOGS naming a folder, a test's logs are kept there under the width and the
+// test's name: real logs of every path the program takes, which the log report's tests read.
+void KeepLogsOf(const std::wstring& logFolder);
+
 class EndToEnd : public ::testing::Test {
 protected:
     void SetUp() override;

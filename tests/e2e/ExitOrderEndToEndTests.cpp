@@ -26,4 +26,5 @@ TEST(ExitOrder, AfterAFailedSessionStartTheSlotsEmptyInOrderBeforeTheWarning) {
               }),
               std::vector<std::string>(texts.begin() + 1, texts.end()));
     EXPECT_EQ("307", codes.back());
+    KeepLogsOf(folder.Path() + L"logs\\");
 }

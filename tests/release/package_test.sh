@@ -17,11 +17,12 @@ import hashlib, sys, zipfile
 archive, tested, name, version = sys.argv[1:5]
 with zipfile.ZipFile(archive) as z:
     names = z.namelist()
-    assert names == [f"{name}/README.txt", f"{name}/SHA256SUMS",
-                     f"{name}/VistalyneSessionHandler.exe"], names  # in name order
-    program = z.read(f"{name}/VistalyneSessionHandler.exe")
-    with open(f"{tested}/VistalyneSessionHandler.exe", "rb") as f:
-        assert program == f.read(), "the zipped program is not the tested one"
+    programs = ["VistalyneLogReport.exe", "VistalyneSessionHandler.exe"]
+    assert names == [f"{name}/README.txt", f"{name}/SHA256SUMS"] + [
+        f"{name}/{p}" for p in programs], names  # in name order
+    for program in programs:
+        with open(f"{tested}/{program}", "rb") as f:
+            assert z.read(f"{name}/{program}") == f.read(), f"the zipped {program} is not the tested one"
     readme = z.read(f"{name}/README.txt").decode("ascii")
     assert f"Vistalyne Session Handler {version}" in readme and "\r\n" in readme
     for line in z.read(f"{name}/SHA256SUMS").decode().splitlines():

@@ -1,0 +1,27 @@
+// Joins log files into runs of the session handler: one run is one session, and its lines may
+// span several files of one folder when the log rotated or a file was taken away.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "report/LogLine.h"
+
+struct LogFileInput {
+    std::string folder;  // as found
+    std::string name;
+    ParsedFile parsed;
+};
+
+struct LogRun {
+    std::string folder;
+    std::vector<LogLine> lines;
+    int files = 0;
+};
+
+// A file opening with "Starting new UTC Logfile" starts a run. One opening with "Starting next
+// UTC logfile" continues, in the same folder, the run whose last file ended with a rotation
+// notice at that time; one opening with the missing-file notice continues the open run that
+// wrote last before it. A file that continues nothing, or opens with neither, starts a run of
+// its own. Files without a readable line belong to no run.
+std::vector<LogRun> JoinIntoRuns(std::vector<LogFileInput> files);

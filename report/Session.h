@@ -1,0 +1,32 @@
+// What a run of the session handler says about its session: the row of the report.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "report/LogLine.h"
+#include "report/Runs.h"
+
+enum class Outcome { kEnded, kNoReply, kKioskGone, kClosed, kNotFound, kSendFailed, kUnknown };
+constexpr int kOutcomeCount = 7;
+
+const char* OutcomeName(Outcome outcome);  // "ended", "no-reply", ... as the CSV writes them
+
+struct Session {
+    std::string folder;
+    UtcTime start;
+    UtcTime end;
+    std::string page;  // the value logged for PageName, empty when absent
+    Outcome outcome = Outcome::kUnknown;
+    std::optional<int> exitCode;  // only where the log shows what the program returned
+    bool cleanShutdown = false;
+    int files = 0;
+    int ignoredMessages = 0;
+
+    long long DurationSeconds() const { return end.Seconds() - start.Seconds(); }
+};
+
+// The first cause logged decides the outcome. The exit code shows when the program went its
+// own way out after that cause: through its shut-down line, or straight out after a failed
+// send; a run cut short or ended by another program's quit message leaves it unknown.
+Session SessionOf(const LogRun& run);
