@@ -106,7 +106,7 @@ std::string Timeline(const std::vector<Session>& sessions) {
 }
 
 std::string SummaryTables(const Summary& summary) {
-    std::string html = "<table class=\"facts\">\n";
+    std::string html = "<div class=\"summary\"><table>\n";
     auto fact = [&html](const std::string& name, const std::string& value) {
         html += "<tr><th>" + name + "</th><td>" + value + "</td></tr>\n";
     };
@@ -129,7 +129,7 @@ std::string SummaryTables(const Summary& summary) {
     fact("Unreadable lines",
          std::to_string(summary.read.unreadableLines) + " (torn, garbled or cut short)");
     html +=
-        "</table>\n<div class=\"side\"><table><tr><th>Outcome</th><th>Sessions</th>"
+        "</table>\n<table><tr><th>Outcome</th><th>Sessions</th>"
         "<th>Share</th></tr>\n";
     for (int i = 0; i < kOutcomeCount; ++i) {
         const int count = summary.byOutcome[static_cast<size_t>(i)];
@@ -175,7 +175,7 @@ h1{font-size:22px;margin:0 0 12px}h2{font-size:17px;margin:24px 0 8px}
 table{border-collapse:collapse;margin:0 24px 12px 0;vertical-align:top}
 th,td{padding:2px 10px;text-align:left;border-bottom:1px solid #e0e0e0;vertical-align:top}
 td{white-space:nowrap}
-.facts{float:left}.side{display:flex;flex-wrap:wrap;align-items:flex-start}
+.summary{display:flex;flex-wrap:wrap;align-items:flex-start}
 .swatch{display:inline-block;width:10px;height:10px;margin-right:6px;border-radius:2px}
 .timeline{clear:both;font-size:12px;display:block}.timeline rect:hover{stroke:#000;stroke-width:1}
 .timeline .hour{stroke:#ddd}.sessions td:nth-child(3),.sessions td:nth-child(8),
