@@ -128,7 +128,10 @@ int wmain(int argc, wchar_t** argv) {
             std::fflush(stdout);
         }
     }
-    std::printf("\n%d sessions run into %slogs (%d did not start or end)\n", sessions,
-                std::string(out.begin(), out.end()).c_str(), failures);
+    std::printf(
+        "\n%d sessions run into %slogs (%d did not start or end; %d starts Wine "
+        "refused were run again)\n",
+        sessions, std::string(out.begin(), out.end()).c_str(), failures,
+        StartsRefusedByThePlatform());
     return failures == 0 ? 0 : 1;
 }

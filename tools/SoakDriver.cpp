@@ -221,6 +221,7 @@ bool SoakSessions(int count) {
     }
     Row("sessions run", Format("%.0f", count));
     Row("exit codes", codes);
+    Row("starts Wine refused, run again", Format("%.0f", StartsRefusedByThePlatform()));
     Row("total time", Format("%.1f s (%.0f ms a session)", seconds, seconds * 1000 / count));
     Row("log files / not well formed", Format("%.0f / %.0f", read.files, read.notWellFormed));
     Row("log files closed cleanly", Format("%.0f", closed));

@@ -14,7 +14,13 @@ void PumpPending() {
     }
 }
 
+int refusedStarts = 0;
+
 }  // namespace
+
+int StartsRefusedByThePlatform() {
+    return refusedStarts;
+}
 
 ChildProcess::~ChildProcess() {
     if (info.hProcess == nullptr) return;
@@ -50,10 +56,20 @@ bool ChildProcess::StartIn(const std::wstring& folder, const std::wstring& progr
         startup.hStdOutput = output;
         startup.hStdError = output;
     }
-    const bool started = CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr,
-                                        output != INVALID_HANDLE_VALUE, 0, nullptr, nullptr,
-                                        &startup, &info) != FALSE;
+    bool started = false;
+    // About one start in a few thousand, Wine's new process dies before it runs any of the
+    // program's code and CreateProcessW fails with ERROR_INTERNAL_ERROR; the program never
+    // ran, so starting it again tests the same thing.
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        started = CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr,
+                                 output != INVALID_HANDLE_VALUE, 0, nullptr, nullptr, &startup,
+                                 &info) != FALSE;
+        if (!started && GetLastError() != ERROR_INTERNAL_ERROR) break;
+        if (!started) ++refusedStarts;
+    }
+    const DWORD error = GetLastError();
     if (output != INVALID_HANDLE_VALUE) CloseHandle(output);  // the child holds its own copy
+    SetLastError(error);
     return started;
 }
 

@@ -35,3 +35,6 @@ private:
 // Handles this thread's messages until done() or the time is up; returns done().
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 void PumpFor(DWORD milliseconds);
+
+// How many starts CreateProcessW refused with ERROR_INTERNAL_ERROR and were tried again.
+int StartsRefusedByThePlatform();

@@ -35,6 +35,9 @@ TempFolder::TempFolder() {
     static unsigned counter = 0;
     path = std::wstring(temp) + L"vsh-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
            std::to_wstring(++counter) + L"\\";
+    // Wine reuses process ids: a run that was killed may have left a folder of this name,
+    // and its files must not count as this run's.
+    DeleteTree(path);
     CreateDirectoryW(path.c_str(), nullptr);
 }
 
