@@ -20,6 +20,18 @@ double Share(int part, int whole) {
     return whole > 0 ? 100.0 * part / whole : 0.0;
 }
 
+// A page name in a column of the given width: each byte of the log is one character of its
+// code page, so pad by bytes before converting; control characters (a hostile command line
+// can carry escape sequences) are shown as "?" rather than sent to the terminal.
+std::string PageColumn(const std::string& page, size_t width) {
+    std::string shown = page.empty() ? "(no page)" : page;
+    for (char& c : shown) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    }
+    if (shown.size() < width) shown.append(width - shown.size(), ' ');
+    return AnsiToUtf8(shown);
+}
+
 }  // namespace
 
 std::string ConsoleText(const Summary& summary) {
@@ -52,8 +64,7 @@ std::string ConsoleText(const Summary& summary) {
     }
     text += "\nMost asked-for pages\n";
     for (const auto& page : summary.topPages) {
-        const std::string name = page.first.empty() ? "(no page)" : AnsiToUtf8(page.first);
-        text += Line("%-24s %8d", name.c_str(), page.second);
+        text += PageColumn(page.first, 24) + Line(" %8d", page.second);
     }
     return text;
 }

@@ -39,6 +39,14 @@ TEST(Summarise, CountsOutcomesDaysPagesAndNearestRankPercentiles) {
     const std::string console = ConsoleText(summary);
     EXPECT_NE(std::string::npos, console.find("ended                 9   90.0%"));
     EXPECT_NE(std::string::npos, console.find("Unreadable lines:  3"));
+
+    // Page names line up by characters, not bytes, and carry no control codes to the terminal.
+    sessions = {MakeSession(10, 1, "Caf\xE9", Outcome::kEnded, true),
+                MakeSession(10, 1, "\x1B[2J", Outcome::kEnded, true)};
+    const std::string pages = ConsoleText(Summarise(sessions, {2, 0, 0}));
+    EXPECT_NE(std::string::npos, pages.find("\nCaf\xC3\xA9                            1\n"));
+    EXPECT_NE(std::string::npos, pages.find("\n?[2J                            1\n"));
+    EXPECT_EQ(std::string::npos, pages.find('\x1B'));
 }
 
 TEST(CsvText, HasTheExactHeaderAndOneQuotedRowPerSession) {
