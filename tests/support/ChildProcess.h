@@ -36,5 +36,6 @@ private:
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 void PumpFor(DWORD milliseconds);
 
-// How many starts CreateProcessW refused with ERROR_INTERNAL_ERROR and were tried again.
+// How many starts CreateProcessW refused with ERROR_INTERNAL_ERROR; each is tried again, up to
+// three tries for one program.
 int StartsRefusedByThePlatform();
