@@ -244,8 +244,7 @@ void CpuRow(Bench& bench, int runs) {
 
 int wmain(int argc, wchar_t** argv) {
     SetProgramFolders(OptionValue(argc, argv, L"--program-dir="), L"");
-    const std::wstring runsText = OptionValue(argc, argv, L"--runs=");
-    const int runs = runsText.empty() ? 15 : std::max(1, std::stoi(runsText));
+    const int runs = std::max(1, IntOption(argc, argv, L"--runs=", 15));
     KioskRegistry::RemoveAll();
     TempFolder kioskFolder;  // the program's logs go here, not beside it
     KioskRegistry registry(kioskFolder.Path() + L"Korvane.exe", KEY_WOW64_32KEY);

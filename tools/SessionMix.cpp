@@ -57,14 +57,12 @@ Plan PlanFor(std::mt19937& random) {
 int wmain(int argc, wchar_t** argv) {
     SetProgramFolders(OptionValue(argc, argv, L"--program-dir="), L"");
     const std::wstring out = WindowsFolder(OptionValue(argc, argv, L"--out="));
-    const std::wstring sessionsText = OptionValue(argc, argv, L"--sessions=");
-    const std::wstring seedText = OptionValue(argc, argv, L"--seed=");
-    const int sessions = sessionsText.empty() ? 1000 : std::stoi(sessionsText);
+    const int sessions = IntOption(argc, argv, L"--sessions=", 1000);
     if (out.empty()) {
         std::printf("usage: SessionMix --program-dir=DIR --out=FOLDER [--sessions=N] [--seed=N]\n");
         return 2;
     }
-    std::mt19937 random(seedText.empty() ? 1208u : static_cast<unsigned>(std::stoul(seedText)));
+    std::mt19937 random(static_cast<unsigned>(IntOption(argc, argv, L"--seed=", 1208)));
     CreateDirectoryW(out.c_str(), nullptr);
     KioskRegistry::RemoveAll();
     KioskRegistry registry(out + L"Korvane.exe", KEY_WOW64_32KEY);

@@ -64,11 +64,6 @@ void Widen(Sample& most, const Sample& now) {
     most.unixFiles = std::max(most.unixFiles, now.unixFiles);
 }
 
-int Option(int argc, wchar_t** argv, const wchar_t* name, int fallback) {
-    const std::wstring value = OptionValue(argc, argv, name);
-    return value.empty() ? fallback : static_cast<int>(std::wcstol(value.c_str(), nullptr, 10));
-}
-
 // Every log file of a folder read strictly: its whole lines' texts, and the files that are not
 // well formed.
 struct FolderRead {
@@ -233,8 +228,8 @@ bool SoakSessions(int count) {
 
 int wmain(int argc, wchar_t** argv) {
     SetProgramFolders(OptionValue(argc, argv, L"--program-dir="), L"");
-    const int messages = Option(argc, argv, L"--messages=", 100000);
-    const int sessions = Option(argc, argv, L"--sessions=", 1000);
+    const int messages = IntOption(argc, argv, L"--messages=", 100000);
+    const int sessions = IntOption(argc, argv, L"--sessions=", 1000);
     KioskRegistry::RemoveAll();
     const bool messagesHeld = messages <= 0 || SoakMessages(messages);
     const bool sessionsHeld = sessions <= 0 || SoakSessions(sessions);

@@ -12,3 +12,11 @@ inline std::wstring OptionValue(int argc, wchar_t** argv, const wchar_t* name) {
     }
     return L"";
 }
+
+// A whole number option, or the fallback when it is absent or not a number.
+inline int IntOption(int argc, wchar_t** argv, const wchar_t* name, int fallback) {
+    const std::wstring value = OptionValue(argc, argv, name);
+    wchar_t* end = nullptr;
+    const long number = std::wcstol(value.c_str(), &end, 10);
+    return value.empty() || *end != L'\0' ? fallback : static_cast<int>(number);
+}
