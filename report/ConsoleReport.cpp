@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "report/Period.h"
 #include "report/Text.h"
 
 namespace {
@@ -32,9 +33,53 @@ std::string PageColumn(const std::string& page, size_t width) {
     return AnsiToUtf8(shown);
 }
 
+constexpr size_t kKiosksListed = 10;
+constexpr int kBucketsPerLine = 4;
+
+// Sessions by day, week or month, a few to a line, so a month still fits a screen.
+std::string SessionsOverTime(const Summary& summary) {
+    const Granularity granularity =
+        GranularityFor(summary.perDay.begin()->first, summary.perDay.rbegin()->first);
+    static const char* const kTitles[] = {"day", "week (from Monday)", "month"};
+    std::string text = std::string("\nSessions per ") + kTitles[static_cast<int>(granularity)] +
+                       " (by start, UTC)\n";
+    const auto buckets =
+        Bucketed(summary.perDay, granularity, [](int& bucket, int day) { bucket += day; });
+    int inLine = 0;
+    for (const auto& bucket : buckets) {
+        char cell[48];
+        std::snprintf(cell, sizeof(cell), "%-10s %8d", bucket.first.c_str(), bucket.second);
+        text += (inLine > 0 ? "   " : "") + std::string(cell);
+        if (++inLine == kBucketsPerLine) {
+            text += "\n";
+            inLine = 0;
+        }
+    }
+    return inLine > 0 ? text + "\n" : text;
+}
+
+std::string KiosksInTrouble(const std::vector<Kiosk>& worstFirst) {
+    std::string text = Line("\nKiosks in most trouble (of %zu; not ended or closed, or unclean)",
+                            worstFirst.size());
+    const size_t cut = CommonFolderPrefix(worstFirst);
+    size_t listed = 0;
+    for (const Kiosk& k : worstFirst) {
+        if (listed == kKiosksListed || k.trouble == 0) break;
+        if (listed++ == 0) text += "trouble  sessions  in trouble  folder\n";
+        std::string folder = k.folder.substr(cut);
+        for (char& c : folder) {
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+        }
+        text += Line("%6.1f%% %9d %11d  %s", 100.0 * k.TroubleShare(), k.sessions, k.trouble,
+                     ValidUtf8(folder).c_str());
+    }
+    return listed == 0 ? text + "none: every session ended or closed, and shut down cleanly\n"
+                       : text;
+}
+
 }  // namespace
 
-std::string ConsoleText(const Summary& summary) {
+std::string ConsoleText(const Summary& summary, const std::vector<Kiosk>& worstFirst) {
     std::string text = "Vistalyne session report\n";
     text += Line("Files read:        %d (%d unreadable: empty or not a session log)",
                  summary.read.files, summary.read.unreadableFiles);
@@ -54,8 +99,7 @@ std::string ConsoleText(const Summary& summary) {
         text += Line("%-12s %10d  %5.1f%%", OutcomeName(static_cast<Outcome>(i)), count,
                      Share(count, summary.sessions));
     }
-    text += "\nSessions per day (by start, UTC)\n";
-    for (const auto& day : summary.perDay) text += Line("%s %8d", day.first.c_str(), day.second);
+    text += SessionsOverTime(summary);
     text += "\nDuration in seconds:";
     for (const auto& percentile : summary.durationPercentiles) {
         text += percentile.first == 100 ? Line(" longest %lld", percentile.second)
@@ -66,5 +110,6 @@ std::string ConsoleText(const Summary& summary) {
     for (const auto& page : summary.topPages) {
         text += PageColumn(page.first, 24) + Line(" %8d", page.second);
     }
+    if (worstFirst.size() > 1) text += KiosksInTrouble(worstFirst);
     return text;
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <map>
 
+#include "report/Period.h"
 #include "report/Text.h"
 
 namespace {
@@ -139,9 +140,17 @@ std::string SummaryTables(const Summary& summary) {
                 "</td><td>" + Number(summary.sessions ? 100.0 * count / summary.sessions : 0) +
                 "%</td></tr>\n";
     }
-    html += "</table>\n<table><tr><th>Day (UTC)</th><th>Sessions</th></tr>\n";
-    for (const auto& day : summary.perDay) {
-        html += "<tr><td>" + day.first + "</td><td>" + std::to_string(day.second) + "</td></tr>\n";
+    static const char* const kBucketTitles[] = {"Day (UTC)", "Week from (UTC)", "Month (UTC)"};
+    const Granularity granularity =
+        summary.perDay.empty()
+            ? Granularity::kDay
+            : GranularityFor(summary.perDay.begin()->first, summary.perDay.rbegin()->first);
+    html += std::string("</table>\n<table><tr><th>") +
+            kBucketTitles[static_cast<int>(granularity)] + "</th><th>Sessions</th></tr>\n";
+    for (const auto& bucket :
+         Bucketed(summary.perDay, granularity, [](int&into, int day) { into += day; })) {
+        html += "<tr><td>" + bucket.first + "</td><td>" + std::to_string(bucket.second) +
+                "</td></tr>\n";
     }
     html += "</table>\n<table><tr><th>Page</th><th>Sessions</th></tr>\n";
     for (const auto& page : summary.topPages) {
@@ -179,17 +188,184 @@ td{white-space:nowrap}
 .swatch{display:inline-block;width:10px;height:10px;margin-right:6px;border-radius:2px}
 .timeline{clear:both;font-size:12px;display:block}.timeline rect:hover{stroke:#000;stroke-width:1}
 .timeline .hour{stroke:#ddd}.sessions td:nth-child(3),.sessions td:nth-child(8),
-.sessions td:nth-child(9){text-align:right}section{clear:both})";
+.sessions td:nth-child(9){text-align:right}section{clear:both}
+.kiosks td:nth-child(n+2){text-align:right}.chart{font-size:11px;display:block}
+.chart rect:hover{stroke:#000;stroke-width:1}.chart .grid{stroke:#ddd})";
+
+// The fleet's chart: a row a day of hour cells for a couple of weeks at most; beyond, a column
+// a day (a week for periods past about a year), each split by outcome share and as tall as
+// its count against the busiest.
+constexpr std::int64_t kHourRowsAtMost = 14;
+constexpr std::int64_t kDayColumnsAtMost = 400;
+constexpr int kCellWidth = 44;
+constexpr int kCellHeight = 22;
+constexpr int kBarsHeight = 160;
+
+int Total(const OutcomeCounts& counts) {
+    int total = 0;
+    for (const int count : counts) total += count;
+    return total;
+}
+
+std::string CountsTitle(const std::string& when, const OutcomeCounts& counts) {
+    std::string title = when + ": " + std::to_string(Total(counts)) + " sessions";
+    for (int i = 0; i < kOutcomeCount; ++i) {
+        if (counts[static_cast<size_t>(i)] == 0) continue;
+        title += "\n" + std::string(OutcomeName(static_cast<Outcome>(i))) + " " +
+                 std::to_string(counts[static_cast<size_t>(i)]);
+    }
+    return title;
+}
+
+// One mark split by outcome share from the bottom up: ended at the foot, the rest above.
+std::string SplitMark(double x, double y, double width, double height, const OutcomeCounts& counts,
+                      const std::string& when) {
+    const int total = Total(counts);
+    std::string marks = "<g><title>" + HtmlEscaped(CountsTitle(when, counts)) + "</title>";
+    double top = y + height;
+    for (int i = 0; i < kOutcomeCount; ++i) {
+        const int count = counts[static_cast<size_t>(i)];
+        if (count == 0) continue;
+        const double part = height * count / total;
+        top -= part;
+        marks += "<rect x=\"" + Number(x) + "\" y=\"" + Number(top) + "\" width=\"" +
+                 Number(width) + "\" height=\"" + Number(part, "%.2f") + "\" fill=\"" +
+                 Colour(static_cast<Outcome>(i)) + "\"/>";
+    }
+    return marks + "</g>\n";
+}
+
+std::string HourGrid(const Summary& summary, std::int64_t firstDay, std::int64_t lastDay) {
+    std::string svg;
+    int y = 18;
+    for (int hour = 0; hour < 24; hour += 3) {
+        svg += "<text x=\"" + std::to_string(kLabelWidth + hour * kCellWidth) + "\" y=\"12\">" +
+               (hour < 10 ? "0" : "") + std::to_string(hour) + ":00</text>\n";
+    }
+    for (std::int64_t day = firstDay; day <= lastDay; ++day) {
+        const std::string date = UtcTime::FromSeconds(day * 86400).DateText();
+        const auto total = summary.perDay.find(date);
+        svg += "<text x=\"0\" y=\"" + std::to_string(y + 15) + "\">" + date + " (" +
+               std::to_string(total == summary.perDay.end() ? 0 : total->second) + ")</text>\n";
+        for (int hour = 0; hour < 24; ++hour) {
+            const double x = kLabelWidth + hour * kCellWidth;
+            svg += "<rect class=\"grid\" fill=\"none\" x=\"" + Number(x) + "\" y=\"" +
+                   std::to_string(y) + "\" width=\"" + std::to_string(kCellWidth) + "\" height=\"" +
+                   std::to_string(kCellHeight) + "\"/>";
+            const auto cell = summary.byHour.find(day * 24 + hour);
+            if (cell == summary.byHour.end()) continue;
+            char when[32];
+            std::snprintf(when, sizeof(when), "%s %02d:00-%02d:59", date.c_str(), hour, hour);
+            svg += SplitMark(x + 1, y + 1, kCellWidth - 2, kCellHeight - 2, cell->second, when);
+        }
+        svg += "\n";
+        y += kCellHeight + 4;
+    }
+    return "<svg class=\"chart\" width=\"" + std::to_string(kLabelWidth + 24 * kCellWidth + 8) +
+           "\" height=\"" + std::to_string(y) + "\" role=\"img\">\n" + svg + "</svg>\n";
+}
+
+std::string Bars(const Summary& summary, std::int64_t days) {
+    const Granularity granularity = days <= kDayColumnsAtMost       ? Granularity::kDay
+                                    : days <= kDayColumnsAtMost * 7 ? Granularity::kWeek
+                                                                    : Granularity::kMonth;
+    const auto buckets =
+        Bucketed(summary.byDay, granularity, [](OutcomeCounts& into, const OutcomeCounts& day) {
+            for (size_t i = 0; i < into.size(); ++i) into[i] += day[i];
+        });
+    int busiest = 1;
+    for (const auto& bucket : buckets) busiest = std::max(busiest, Total(bucket.second));
+    const double step = static_cast<double>(kChartWidth) / static_cast<double>(buckets.size());
+    std::string svg;
+    double x = kLabelWidth;
+    std::string month;  // a label where a month begins
+    for (const auto& bucket : buckets) {
+        const double height = static_cast<double>(kBarsHeight) * Total(bucket.second) / busiest;
+        svg += SplitMark(x, 10 + kBarsHeight - height, std::max(step - 1, 1.0), height,
+                         bucket.second, bucket.first);
+        if (bucket.first.substr(0, 7) != month) {
+            month = bucket.first.substr(0, 7);
+            svg += "<text x=\"" + Number(x) + "\" y=\"" + std::to_string(kBarsHeight + 26) + "\">" +
+                   month + "</text>\n";
+        }
+        x += step;
+    }
+    static const char* const kPer[] = {"a day", "a week", "a month"};
+    return "<p>A column " + std::string(kPer[static_cast<int>(granularity)]) +
+           ", as tall as its sessions against the busiest (" + std::to_string(busiest) +
+           "), split by outcome; hover over it for its counts.</p>\n<svg class=\"chart\" width=\"" +
+           std::to_string(kLabelWidth + kChartWidth + 30) + "\" height=\"" +
+           std::to_string(kBarsHeight + 34) + "\" role=\"img\">\n<text x=\"0\" y=\"20\">" +
+           std::to_string(busiest) + "</text>\n" + svg + "</svg>\n";
+}
+
+std::string OverTime(const Summary& summary) {
+    if (summary.perDay.empty()) return "<p>No sessions.</p>\n";
+    const std::int64_t firstDay = summary.first.Seconds() / 86400;
+    const std::int64_t lastDay = ParseUtcTime(summary.perDay.rbegin()->first).value_or(0) / 86400;
+    if (lastDay - firstDay + 1 <= kHourRowsAtMost) {
+        return "<p>A row a day and a cell an hour, split by outcome share; hover over a cell for "
+               "its counts.</p>\n" +
+               HourGrid(summary, firstDay, lastDay);
+    }
+    return Bars(summary, lastDay - firstDay + 1);
+}
+
+std::string KioskTable(const std::vector<Kiosk>& worstFirst) {
+    const size_t cut = CommonFolderPrefix(worstFirst);
+    std::string html;
+    if (cut > 0) {
+        html += "<p>Folders under " +
+                HtmlEscaped(ValidUtf8(worstFirst.front().folder.substr(0, cut))) + "</p>\n";
+    }
+    if (worstFirst.size() > kFleetKiosksShown) {
+        html += "<p>The " + std::to_string(kFleetKiosksShown) + " in most trouble of " +
+                std::to_string(worstFirst.size()) + " kiosks; the kiosks' CSV holds all.</p>\n";
+    }
+    html += "<table class=\"kiosks\"><tr><th>Folder</th><th>Sessions</th><th>In trouble</th>";
+    for (int i = 0; i < kOutcomeCount; ++i) {
+        html += std::string("<th>") + OutcomeName(static_cast<Outcome>(i)) + "</th>";
+    }
+    html += "<th>Unclean</th><th>First start (UTC)</th><th>Last start</th></tr>\n";
+    for (size_t row = 0; row < worstFirst.size() && row < kFleetKiosksShown; ++row) {
+        const Kiosk& k = worstFirst[row];
+        html += "<tr><td>" + HtmlEscaped(ValidUtf8(k.folder.substr(cut))) + "</td><td>" +
+                std::to_string(k.sessions) + "</td><td>" + Number(100.0 * k.TroubleShare()) +
+                "%</td>";
+        for (const int count : k.byOutcome) html += "<td>" + std::to_string(count) + "</td>";
+        html += "<td>" + std::to_string(k.unclean) + "</td><td>" +
+                (k.sessions ? k.firstStart.Text() : "") + "</td><td>" +
+                (k.sessions ? k.lastStart.Text() : "") + "</td></tr>\n";
+    }
+    return html + "</table>\n";
+}
+
+std::string PageHead() {
+    return "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+           "<title>Vistalyne session report</title><style>" +
+           std::string(kStyle) + "</style></head><body>\n<h1>Vistalyne session report</h1>\n";
+}
 
 }  // namespace
 
 std::string HtmlPage(const Summary& summary, const std::vector<Session>& sessions) {
-    return "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
-           "<title>Vistalyne session report</title><style>" +
-           std::string(kStyle) + "</style></head><body>\n<h1>Vistalyne session report</h1>\n" +
-           SummaryTables(summary) + "<section><h2>Sessions per day</h2>\n" +
+    return PageHead() + SummaryTables(summary) + "<section><h2>Sessions per day</h2>\n" +
            "<p>Each mark is one session, from its first log line to its last, coloured by "
            "outcome; hover over it for its details.</p>\n" +
            Timeline(sessions) + "</section>\n<section><h2>Sessions</h2>\n" +
            SessionTable(sessions) + "</section></body></html>\n";
+}
+
+std::string FleetPage(const Summary& summary, const std::vector<Kiosk>& worstFirst,
+                      const std::vector<Session>& troubleNewestFirst, int troubleInAll) {
+    std::string trouble = "<p>" + std::to_string(troubleInAll) +
+                          " sessions in trouble (not ended or closed, or not shut down cleanly)";
+    if (troubleNewestFirst.size() < static_cast<size_t>(troubleInAll)) {
+        trouble += "; the " + std::to_string(troubleNewestFirst.size()) +
+                   " newest are shown, and the sessions' CSV holds all";
+    }
+    return PageHead() + SummaryTables(summary) + "<section><h2>Kiosks, worst first</h2>\n" +
+           KioskTable(worstFirst) + "</section>\n<section><h2>Sessions over time</h2>\n" +
+           OverTime(summary) + "</section>\n<section><h2>Sessions in trouble, newest first</h2>\n" +
+           trouble + ".</p>\n" + SessionTable(troubleNewestFirst) + "</section></body></html>\n";
 }

@@ -14,7 +14,7 @@ std::int64_t DaysFromCivil(int year, int month, int day) {
     return era * 146097 + dayOfEra - 719468;
 }
 
-bool Digits(const std::string& text, size_t from, size_t count, int& value) {
+bool Digits(std::string_view text, size_t from, size_t count, int& value) {
     value = 0;
     for (size_t i = from; i < from + count; ++i) {
         const char c = text[i];
@@ -32,6 +32,26 @@ int DaysInMonth(int year, int month) {
 
 }  // namespace
 
+UtcTime UtcTime::FromSeconds(std::int64_t seconds) {
+    // The inverse of DaysFromCivil, for days since 1970 of the proleptic Gregorian calendar.
+    std::int64_t days = seconds >= 0 ? seconds / 86400 : (seconds - 86399) / 86400;
+    const std::int64_t secondOfDay = seconds - days * 86400;
+    days += 719468;
+    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const auto dayOfEra = static_cast<int>(days - era * 146097);
+    const int yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const int monthIndex = (5 * dayOfYear + 2) / 153;
+    UtcTime t;
+    t.day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
+    t.month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
+    t.year = static_cast<int>(yearOfEra + era * 400 + (t.month <= 2));
+    t.hour = static_cast<int>(secondOfDay / 3600);
+    t.minute = static_cast<int>(secondOfDay / 60 % 60);
+    t.second = static_cast<int>(secondOfDay % 60);
+    return t;
+}
+
 std::int64_t UtcTime::Seconds() const {
     return DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
 }
@@ -47,13 +67,13 @@ std::string UtcTime::DateText() const {
     return Text().substr(0, 10);
 }
 
-std::optional<LogLine> ParseLogLine(const std::string& line) {
+std::optional<LogLineView> ParseLogLineView(std::string_view line) {
     // yymmdd|hhmmss|ccc| at the front, "|" at the end; the text may hold anything else.
     if (line.size() < 19 || line[6] != '|' || line[13] != '|' || line[17] != '|' ||
         line.back() != '|') {
         return std::nullopt;
     }
-    LogLine parsed;
+    LogLineView parsed;
     UtcTime& t = parsed.time;
     if (!Digits(line, 0, 2, t.year) || !Digits(line, 2, 2, t.month) || !Digits(line, 4, 2, t.day) ||
         !Digits(line, 7, 2, t.hour) || !Digits(line, 9, 2, t.minute) ||
@@ -69,21 +89,16 @@ std::optional<LogLine> ParseLogLine(const std::string& line) {
     return parsed;
 }
 
+std::optional<LogLine> ParseLogLine(const std::string& line) {
+    const auto view = ParseLogLineView(line);
+    if (!view) return std::nullopt;
+    return LogLine{view->time, view->code, std::string(view->text)};
+}
+
 ParsedFile ParseLogFile(const std::string& bytes) {
     ParsedFile file;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find("\r\n", start);
-        const bool cutShort = end == std::string::npos;
-        if (cutShort) end = bytes.size();
-        if (end > start) {
-            if (auto line = ParseLogLine(bytes.substr(start, end - start))) {
-                file.lines.push_back(std::move(*line));
-            } else {
-                ++file.unreadable;
-            }
-        }
-        start = cutShort ? end : end + 2;
-    }
+    file.unreadable = ForEachLogLine(bytes, [&file](const LogLineView& line) {
+        file.lines.push_back({line.time, line.code, std::string(line.text)});
+    });
     return file;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // A UTC moment to the second, comparable and printable.
@@ -15,6 +16,7 @@ struct UtcTime {
     int minute = 0;
     int second = 0;
 
+    static UtcTime FromSeconds(std::int64_t seconds);
     std::int64_t Seconds() const;  // since 1970-01-01, for differences and order
     std::string Text() const;      // "YYYY-MM-DD hh:mm:ss"
     std::string DateText() const;  // "YYYY-MM-DD"
@@ -28,8 +30,38 @@ struct LogLine {
     std::string text;  // the bytes between the code field and the closing "|"
 };
 
+// A line parsed in place: its text is a view into the bytes it was read from.
+struct LogLineView {
+    UtcTime time;
+    int code = 0;
+    std::string_view text;
+};
+
 // A whole line without its CR LF; nothing for anything else (torn, garbled, another format).
+std::optional<LogLineView> ParseLogLineView(std::string_view line);
 std::optional<LogLine> ParseLogLine(const std::string& line);
+
+// Calls take(line) for each whole line of a file's bytes, in order, and returns how many
+// pieces could not be read (a line cut short at the end of the file counts as one).
+template <typename Take>
+int ForEachLogLine(std::string_view bytes, Take&& take) {
+    int unreadable = 0;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find("\r\n", start);
+        const bool cutShort = end == std::string_view::npos;
+        if (cutShort) end = bytes.size();
+        if (end > start) {
+            if (const auto line = ParseLogLineView(bytes.substr(start, end - start))) {
+                take(*line);
+            } else {
+                ++unreadable;
+            }
+        }
+        start = cutShort ? end : end + 2;
+    }
+    return unreadable;
+}
 
 // The lines of a file's bytes: whole lines parsed, and how many pieces could not be read (a
 // line cut short at the end of the file counts as one).

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <map>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -12,58 +10,65 @@ namespace fs = std::filesystem;
 namespace {
 
 bool HasLogExtension(const fs::path& path) {
-    std::string extension = path.extension().string();
+    std::string extension = PathText(path.extension());
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return extension == ".log";
 }
 
-bool ReadBytes(const fs::path& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+// Depth first, in name order; only one folder's listing is held per level. Links to folders
+// are not followed, so a loop of links cannot hold the walk.
+void Walk(const fs::path& path, const std::function<void(LogFolder&&)>& found) {
+    LogFolder folder{PathText(path), {}};
+    std::vector<fs::path> subfolders;
+    std::error_code error;
+    for (fs::directory_iterator it(path, error), end; !error && it != end; it.increment(error)) {
+        std::error_code entryError;
+        if (it->is_symlink(entryError)) {
+            if (it->is_regular_file(entryError) && HasLogExtension(it->path())) {
+                folder.files.push_back(it->path());
+            }
+        } else if (it->is_directory(entryError)) {
+            subfolders.push_back(it->path());
+        } else if (it->is_regular_file(entryError) && HasLogExtension(it->path())) {
+            folder.files.push_back(it->path());
+        }
+    }
+    std::sort(folder.files.begin(), folder.files.end());
+    std::sort(subfolders.begin(), subfolders.end());
+    if (!folder.files.empty()) found(std::move(folder));
+    for (const fs::path& subfolder : subfolders) {
+        Walk(subfolder, found);
+    }
 }
 
 }  // namespace
 
-SourceRead ReadLogSources(const std::vector<std::string>& arguments,
-                          const std::function<void(size_t, size_t)>& progress) {
-    SourceRead read;
-    std::vector<std::pair<std::string, fs::path>> found;  // the folder as found, the file
+std::string PathText(const fs::path& path) {
+    const auto text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::vector<std::string> WalkLogSources(const std::vector<std::string>& arguments,
+                                        const std::function<void(LogFolder&&)>& found) {
+    std::vector<std::string> missing;
+    std::vector<LogFolder> named;  // files named one by one, by their folder
     for (const std::string& argument : arguments) {
         std::error_code error;
         const fs::path path(argument);
         if (fs::is_directory(path, error)) {
-            std::vector<fs::path> names;
-            for (fs::directory_iterator it(path, error), end; !error && it != end;
-                 it.increment(error)) {
-                if (it->is_regular_file(error) && HasLogExtension(it->path())) {
-                    names.push_back(it->path());
-                }
-            }
-            std::sort(names.begin(), names.end());
-            for (const fs::path& name : names) found.emplace_back(argument, name);
+            Walk(path, found);
         } else if (fs::is_regular_file(path, error)) {
-            const std::string parent = path.parent_path().string();
-            found.emplace_back(parent.empty() ? "." : parent, path);
+            std::string parent = PathText(path.parent_path());
+            if (parent.empty()) parent = ".";
+            auto same = std::find_if(named.begin(), named.end(),
+                                     [&](const LogFolder& f) { return f.folder == parent; });
+            if (same == named.end()) same = named.insert(named.end(), LogFolder{parent, {}});
+            same->files.push_back(path);
         } else {
-            read.missing.push_back(argument);
+            missing.push_back(argument);
         }
     }
-    for (size_t i = 0; i < found.size(); ++i) {
-        std::string bytes;
-        ++read.counts.files;
-        if (!ReadBytes(found[i].second, bytes)) {
-            ++read.counts.unreadableFiles;
-        } else {
-            ParsedFile parsed = ParseLogFile(bytes);
-            if (parsed.lines.empty()) ++read.counts.unreadableFiles;
-            read.counts.unreadableLines += parsed.lines.empty() ? 0 : parsed.unreadable;
-            read.files.push_back(
-                {found[i].first, found[i].second.filename().string(), std::move(parsed)});
-        }
-        if (progress) progress(i + 1, found.size());
-    }
-    return read;
+    for (LogFolder& folder : named) found(std::move(folder));
+    return missing;
 }

@@ -1,20 +1,23 @@
-// Reads the log files named on the command line: every *.log file of a folder, or a file as
-// given, parsed, with what could not be read counted.
+// Finds the log files named on the command line, folder by folder: every *.log file under a
+// folder named (its subfolders too), and each file named as given. Each folder that holds log
+// files is one kiosk.
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "report/Runs.h"
-#include "report/Summary.h"
-
-struct SourceRead {
-    std::vector<LogFileInput> files;
-    ReadCounts counts;
-    std::vector<std::string> missing;  // arguments that name nothing readable
+struct LogFolder {
+    std::string folder;                        // as found: the argument, and the subfolder below it
+    std::vector<std::filesystem::path> files;  // in name order
 };
 
-// Progress is called after each file with the count read and the count in all.
-SourceRead ReadLogSources(const std::vector<std::string>& arguments,
-                          const std::function<void(size_t, size_t)>& progress);
+// Calls found for each folder that holds log files, in a fixed order: the arguments in turn,
+// a folder's own files before its subfolders, names in order; the files named one by one come
+// last, by the folder they are in. Returns the arguments that name nothing readable.
+std::vector<std::string> WalkLogSources(const std::vector<std::string>& arguments,
+                                        const std::function<void(LogFolder&&)>& found);
+
+// The text of a path, as UTF-8 on every system.
+std::string PathText(const std::filesystem::path& path);

@@ -2,8 +2,8 @@
 
 namespace {
 
-bool StartsWith(const std::string& text, const char* prefix) {
-    return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
 }
 
 constexpr char kReceivedPrefix[] = "Received message from vistalyne | ID: ";
@@ -11,7 +11,7 @@ constexpr char kMessageSeparator[] = " | Message: ";
 
 }  // namespace
 
-Message RecogniseMessage(int code, const std::string& text) {
+Message RecogniseMessage(int code, std::string_view text) {
     Message message;
     MessageKind& kind = message.kind;
     if (code == 305) {
@@ -36,14 +36,14 @@ Message RecogniseMessage(int code, const std::string& text) {
     } else if (code == 999) {
         if (text.size() >= 3 && text.front() == '[' && text.back() == ']') {
             const size_t comma = text.find(',');
-            if (comma != std::string::npos) {
+            if (comma != std::string_view::npos) {
                 kind = MessageKind::kCommandLinePair;
                 message.key = text.substr(1, comma - 1);
                 message.value = text.substr(comma + 1, text.size() - comma - 2);
             }
         } else if (StartsWith(text, kReceivedPrefix)) {
             const size_t separator = text.find(kMessageSeparator);
-            if (separator != std::string::npos) {
+            if (separator != std::string_view::npos) {
                 kind = MessageKind::kReceived;
                 const size_t idStart = sizeof(kReceivedPrefix) - 1;
                 message.identifier = text.substr(idStart, separator - idStart);

@@ -1,7 +1,7 @@
 // What one log line says, recognised from its exact wording.
 #pragma once
 
-#include <string>
+#include <string_view>
 
 enum class MessageKind {
     kOther,
@@ -22,14 +22,15 @@ enum class MessageKind {
     kShuttingDown,     // "Shutting Down Vistalyne Session Handler"
 };
 
+// Views into the text the message was recognised in.
 struct Message {
     MessageKind kind = MessageKind::kOther;
-    std::string key;         // kCommandLinePair
-    std::string value;       // kCommandLinePair: the value; kReceived: the received text
-    std::string identifier;  // kReceived, as logged
+    std::string_view key;         // kCommandLinePair
+    std::string_view value;       // kCommandLinePair: the value; kReceived: the received text
+    std::string_view identifier;  // kReceived, as logged
 };
 
-Message RecogniseMessage(int code, const std::string& text);
+Message RecogniseMessage(int code, std::string_view text);
 
 // A received message that changed nothing: a wrong identifier, or a text other than the two
 // replies the program acts on.

@@ -1,9 +1,10 @@
 #include "report/Runs.h"
 
 #include <algorithm>
-#include <iterator>
-
-#include "report/Message.h"
+#include <limits>
+#include <map>
+#include <set>
+#include <utility>
 
 namespace {
 
@@ -11,78 +12,74 @@ namespace {
 // after the other, within the same second but for a tick of the clock.
 constexpr std::int64_t kRotationGapSeconds = 2;
 
-MessageKind KindOf(const LogLine& line) {
-    return RecogniseMessage(line.code, line.text).kind;
+bool IsClosed(const RunState& run) {
+    return run.lastKind == MessageKind::kClosing || run.lastKind == MessageKind::kExitWarning;
 }
 
-enum class Opening { kNewRun, kAfterRotation, kAfterMissingFile, kUnknown };
-
-Opening OpeningOf(const ParsedFile& file) {
-    const MessageKind first = KindOf(file.lines.front());
-    if (first == MessageKind::kBannerNew) return Opening::kNewRun;
-    if (first == MessageKind::kBannerNext) return Opening::kAfterRotation;
-    if (first == MessageKind::kMissingNotice) return Opening::kAfterMissingFile;
-    return Opening::kUnknown;
-}
-
-bool IsClosed(const LogRun& run) {
-    const MessageKind last = KindOf(run.lines.back());
-    return last == MessageKind::kClosing || last == MessageKind::kExitWarning;
-}
-
-bool EndsWithRotation(const LogRun& run) {
-    return KindOf(run.lines.back()) == MessageKind::kRotationNotice;
-}
-
-// The open run of the folder that the file goes on from, or -1.
-int RunContinued(const std::vector<LogRun>& runs, const LogFileInput& file, Opening opening) {
-    const std::int64_t opened = file.parsed.lines.front().time.Seconds();
-    int best = -1;
-    std::int64_t bestGap = 0;
-    for (size_t i = 0; i < runs.size(); ++i) {
-        const LogRun& run = runs[i];
-        if (run.folder != file.folder || IsClosed(run)) continue;
-        const std::int64_t gap = opened - run.lines.back().time.Seconds();
-        if (gap < 0) continue;
-        if (opening == Opening::kAfterRotation &&
-            (!EndsWithRotation(run) || gap > kRotationGapSeconds)) {
-            continue;
-        }
-        if (opening == Opening::kAfterMissingFile && EndsWithRotation(run)) continue;
-        if (best < 0 || gap < bestGap) {
-            best = static_cast<int>(i);
-            bestGap = gap;
-        }
+// The runs of one folder that a later file may go on from, by the time they wrote last. A key
+// is (last time, minus the run's index): the greatest key at or before a time is the run that
+// wrote last before it, the first-started one among runs that wrote last in the same second.
+class OpenRuns {
+public:
+    void Put(const LogRun& run, int index) {
+        if (IsClosed(run.state)) return;
+        SetOf(run.state).insert({run.state.last.Seconds(), -index});
     }
-    return best;
-}
+    void Remove(const LogRun& run, int index) {
+        SetOf(run.state).erase({run.state.last.Seconds(), -index});
+    }
+    // The run a file opening at that time with that kind goes on from, or -1.
+    int Continued(MessageKind opening, std::int64_t opened) const {
+        const bool afterRotation = opening == MessageKind::kBannerNext;
+        const std::set<Key>& candidates = afterRotation ? rotated : plain;
+        auto it = candidates.upper_bound({opened, std::numeric_limits<int>::max()});
+        if (it == candidates.begin()) return -1;
+        --it;
+        if (afterRotation && opened - it->first > kRotationGapSeconds) return -1;
+        return -it->second;
+    }
+
+private:
+    using Key = std::pair<std::int64_t, int>;
+    std::set<Key>& SetOf(const RunState& run) {
+        return run.lastKind == MessageKind::kRotationNotice ? rotated : plain;
+    }
+    std::set<Key> rotated;  // ended with a rotation notice: a "next" file goes on from these
+    std::set<Key> plain;    // a file that replaced a lost one goes on from these
+};
 
 }  // namespace
 
 std::vector<LogRun> JoinIntoRuns(std::vector<LogFileInput> files) {
     files.erase(std::remove_if(files.begin(), files.end(),
-                               [](const LogFileInput& f) { return f.parsed.lines.empty(); }),
+                               [](const LogFileInput& f) { return f.state.empty; }),
                 files.end());
     // In the order they were started: by their first line, then by name (which holds the
     // start to the millisecond's remainder).
     std::stable_sort(files.begin(), files.end(), [](const LogFileInput& a, const LogFileInput& b) {
-        const std::int64_t ta = a.parsed.lines.front().time.Seconds();
-        const std::int64_t tb = b.parsed.lines.front().time.Seconds();
+        const std::int64_t ta = a.state.first.Seconds();
+        const std::int64_t tb = b.state.first.Seconds();
         return ta != tb ? ta < tb : a.name < b.name;
     });
     std::vector<LogRun> runs;
+    std::map<std::string, OpenRuns> open;  // by folder
     for (LogFileInput& file : files) {
-        const Opening opening = OpeningOf(file.parsed);
+        OpenRuns& folderRuns = open[file.folder];
+        const MessageKind opening = file.state.firstKind;
         const bool continues =
-            opening == Opening::kAfterRotation || opening == Opening::kAfterMissingFile;
-        const int continued = continues ? RunContinued(runs, file, opening) : -1;
+            opening == MessageKind::kBannerNext || opening == MessageKind::kMissingNotice;
+        const int continued =
+            continues ? folderRuns.Continued(opening, file.state.first.Seconds()) : -1;
         if (continued < 0) {
-            runs.push_back(LogRun{file.folder, {}, 0});
+            runs.push_back(LogRun{file.folder, std::move(file.state), 1});
+            folderRuns.Put(runs.back(), static_cast<int>(runs.size() - 1));
+            continue;
         }
-        LogRun& run = continued < 0 ? runs.back() : runs[static_cast<size_t>(continued)];
-        run.lines.insert(run.lines.end(), std::make_move_iterator(file.parsed.lines.begin()),
-                         std::make_move_iterator(file.parsed.lines.end()));
+        LogRun& run = runs[static_cast<size_t>(continued)];
+        folderRuns.Remove(run, continued);
+        run.state.Continue(file.state);
         ++run.files;
+        folderRuns.Put(run, continued);
     }
     return runs;
 }

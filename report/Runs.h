@@ -5,17 +5,17 @@
 #include <string>
 #include <vector>
 
-#include "report/LogLine.h"
+#include "report/RunState.h"
 
 struct LogFileInput {
     std::string folder;  // as found
     std::string name;
-    ParsedFile parsed;
+    RunState state;
 };
 
 struct LogRun {
     std::string folder;
-    std::vector<LogLine> lines;
+    RunState state;
     int files = 0;
 };
 

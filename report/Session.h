@@ -5,12 +5,8 @@
 #include <string>
 
 #include "report/LogLine.h"
+#include "report/Outcome.h"
 #include "report/Runs.h"
-
-enum class Outcome { kEnded, kNoReply, kKioskGone, kClosed, kNotFound, kSendFailed, kUnknown };
-constexpr int kOutcomeCount = 7;
-
-const char* OutcomeName(Outcome outcome);  // "ended", "no-reply", ... as the CSV writes them
 
 struct Session {
     std::string folder;
@@ -24,6 +20,10 @@ struct Session {
     int ignoredMessages = 0;
 
     long long DurationSeconds() const { return end.Seconds() - start.Seconds(); }
+    // Not ended by the kiosk or closed, or not shut down cleanly.
+    bool InTrouble() const {
+        return (outcome != Outcome::kEnded && outcome != Outcome::kClosed) || !cleanShutdown;
+    }
 };
 
 // The first cause logged decides the outcome. The exit code shows when the program went its

@@ -82,3 +82,69 @@ std::string HtmlEscaped(const std::string& text) {
     }
     return out;
 }
+
+std::string ValidUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        size_t length = lead < 0x80           ? 1
+                        : (lead >> 5) == 0x6  ? 2
+                        : (lead >> 4) == 0xE  ? 3
+                        : (lead >> 3) == 0x1E ? 4
+                                              : 0;
+        bool whole = length > 0 && i + length <= text.size();
+        for (size_t k = 1; whole && k < length; ++k) {
+            whole = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+        }
+        if (whole && length > 1) {
+            // Overlong forms, surrogates and values past U+10FFFF are not UTF-8 either.
+            const auto second = static_cast<unsigned char>(text[i + 1]);
+            whole = !(lead == 0xC0 || lead == 0xC1 || (lead == 0xE0 && second < 0xA0) ||
+                      (lead == 0xED && second >= 0xA0) || (lead == 0xF0 && second < 0x90) ||
+                      (lead == 0xF4 && second >= 0x90) || lead > 0xF4);
+        }
+        if (whole) {
+            out.append(text.substr(i, length));
+            i += length;
+        } else {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        }
+    }
+    return out;
+}
+
+std::string JsonString(std::string_view text) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string out = "\"";
+    for (const char c : ValidUtf8(text)) {
+        switch (c) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    out += "\\u00";
+                    out.push_back(kHex[(c >> 4) & 0xF]);
+                    out.push_back(kHex[c & 0xF]);
+                } else {
+                    out.push_back(c);
+                }
+        }
+    }
+    return out + "\"";
+}

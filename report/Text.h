@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Each byte as the Windows-1252 character it stands for, in UTF-8; bytes that code page
 // leaves undefined become U+FFFD, so nothing a file holds can make invalid output.
@@ -13,3 +14,10 @@ std::string CsvField(const std::string& text);
 
 // Text for HTML content and attribute values.
 std::string HtmlEscaped(const std::string& text);
+
+// The text with every byte that is not part of well-formed UTF-8 replaced by U+FFFD: names
+// of folders are bytes on some systems.
+std::string ValidUtf8(std::string_view text);
+
+// A JSON string, quoted, of UTF-8 text (made valid first).
+std::string JsonString(std::string_view text);

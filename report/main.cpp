@@ -1,78 +1,231 @@
-// VistalyneLogReport: reads the session handler's log folders and files and reports on the
-// sessions they hold: a summary on the console, and on request a CSV file and an HTML page.
-//
-//   VistalyneLogReport [--csv FILE] [--html FILE] FOLDER_OR_FILE...
+// VistalyneLogReport: reads the session handler's log folders and files (a kiosk's, or a
+// fleet's gathered under one root) in one pass and reports on the sessions they hold: a
+// summary on the console and, on request, the sessions as CSV and JSON Lines, the kiosks as
+// CSV, the metrics for Prometheus and an HTML page.
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
-#include <fstream>
+#include <filesystem>
+#include <memory>
+#include <queue>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "report/ConsoleReport.h"
 #include "report/CsvReport.h"
 #include "report/HtmlReport.h"
-#include "report/LogSource.h"
-#include "report/Runs.h"
-#include "report/Session.h"
+#include "report/JsonLines.h"
+#include "report/Kiosk.h"
+#include "report/Period.h"
+#include "report/Pipeline.h"
+#include "report/Progress.h"
+#include "report/PromMetrics.h"
 #include "report/Summary.h"
 
 namespace {
 
-constexpr size_t kProgressFrom = 50;  // fewer files read too fast to need a progress line
+constexpr char kUsage[] =
+    "usage: VistalyneLogReport [--since T] [--until T] [--csv FILE] [--jsonl FILE|-]\n"
+    "                          [--kiosks-csv FILE] [--prom FILE] [--html FILE] "
+    "FOLDER_OR_FILE...\n"
+    "Reads every *.log file under each folder (subfolders too: each folder of logs is one "
+    "kiosk) and each file named, and reports on the sessions in them. T is UTC, YYYY-MM-DD or "
+    "\"YYYY-MM-DD hh:mm:ss\": only sessions that started in [since, until) count.\n";
 
-int Usage() {
-    std::fprintf(stderr,
-                 "usage: VistalyneLogReport [--csv FILE] [--html FILE] FOLDER_OR_FILE...\n"
-                 "Reads every *.log file of each folder (and each file named) and reports on "
-                 "the sessions in them.\n");
+// One kiosk's folder of a few days gets the page with every session on it.
+constexpr size_t kKioskPageSessionsAtMost = 5000;
+constexpr size_t kKioskPageDaysAtMost = 7;
+constexpr size_t kOutputBufferBytes = 1 << 20;
+
+int Usage(const std::string& why) {
+    if (!why.empty()) std::fprintf(stderr, "VistalyneLogReport: %s\n", why.c_str());
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
-bool WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-    return static_cast<bool>(out);
+struct Options {
+    std::string csv, jsonl, kiosksCsv, prom, html;
+    Period period;
+    std::vector<std::string> sources;
+};
+
+// Returns the reason the command line is not one, or nothing.
+std::string ParseOptions(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        std::string* path = argument == "--csv"          ? &options.csv
+                            : argument == "--jsonl"      ? &options.jsonl
+                            : argument == "--kiosks-csv" ? &options.kiosksCsv
+                            : argument == "--prom"       ? &options.prom
+                            : argument == "--html"       ? &options.html
+                                                         : nullptr;
+        const bool isTime = argument == "--since" || argument == "--until";
+        if (path != nullptr || isTime) {
+            if (i + 1 >= argc) return argument + " needs a value";
+            const std::string value = argv[++i];
+            if (path != nullptr) {
+                *path = value;
+                continue;
+            }
+            const auto time = ParseUtcTime(value);
+            if (!time) {
+                return argument + " " + value +
+                       ": not a UTC time of the form YYYY-MM-DD or \"YYYY-MM-DD hh:mm:ss\"";
+            }
+            (argument == "--since" ? options.period.since : options.period.until) = time;
+        } else if (argument.rfind("--", 0) == 0) {
+            return "unknown option " + argument;
+        } else {
+            options.sources.push_back(argument);
+        }
+    }
+    return options.sources.empty() ? "no log folder or file named" : "";
 }
+
+struct FileCloser {
+    void operator()(std::FILE* file) const {
+        if (file != nullptr && file != stdout) std::fclose(file);
+    }
+};
+using OutputFile = std::unique_ptr<std::FILE, FileCloser>;
+
+OutputFile OpenOutput(const std::string& path) {
+    std::FILE* file = path == "-" ? stdout : std::fopen(path.c_str(), "wb");
+    if (file != nullptr) std::setvbuf(file, nullptr, _IOFBF, kOutputBufferBytes);
+    return OutputFile(file);
+}
+
+bool WriteWhole(const std::string& path, const std::string& text) {
+    OutputFile file = OpenOutput(path);
+    if (!file) return false;
+    const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
+    return std::fclose(file.release()) == 0 && written;
+}
+
+// Written beside the file and renamed over it, so a collector never reads half a file.
+bool WriteReplacing(const std::string& path, const std::string& text) {
+    const std::string temporary = path + ".tmp";
+    if (!WriteWhole(temporary, text)) return false;
+    std::error_code error;
+    std::filesystem::rename(temporary, path, error);
+    if (error) std::filesystem::remove(temporary, error);
+    return !error;
+}
+
+// The newest sessions in trouble, at most a page's worth, gathered as they go by.
+class NewestTrouble {
+public:
+    void Offer(const Session& session) {
+        ++inAll;
+        kept.push(session);
+        if (kept.size() > kFleetTroubleShown) kept.pop();
+    }
+    std::vector<Session> NewestFirst() {
+        std::vector<Session> sessions;
+        for (; !kept.empty(); kept.pop()) sessions.push_back(kept.top());
+        std::reverse(sessions.begin(), sessions.end());
+        return sessions;
+    }
+    int inAll = 0;
+
+private:
+    struct Newer {
+        bool operator()(const Session& a, const Session& b) const { return b.start < a.start; }
+    };
+    std::priority_queue<Session, std::vector<Session>, Newer> kept;  // the oldest on top
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string csvPath;
-    std::string htmlPath;
-    std::vector<std::string> sources;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if ((argument == "--csv" || argument == "--html") && i + 1 < argc) {
-            (argument == "--csv" ? csvPath : htmlPath) = argv[++i];
-        } else if (argument.rfind("--", 0) == 0) {
-            return Usage();
-        } else {
-            sources.push_back(argument);
-        }
-    }
-    if (sources.empty()) return Usage();
+    Options options;
+    const std::string wrong = ParseOptions(argc, argv, options);
+    if (!wrong.empty()) return Usage(wrong);
 
-    const SourceRead read = ReadLogSources(sources, [](size_t done, size_t all) {
-        if (all < kProgressFrom) return;
-        if (done % 25 == 0 || done == all) {
-            std::fprintf(stderr, "\rReading log files: %zu of %zu", done, all);
-            if (done == all) std::fprintf(stderr, "\n");
-        }
-    });
-    for (const std::string& missing : read.missing) {
-        std::fprintf(stderr, "no log folder or file: %s\n", missing.c_str());
-    }
-    std::vector<Session> sessions;
-    for (const LogRun& run : JoinIntoRuns(read.files)) sessions.push_back(SessionOf(run));
-    std::stable_sort(sessions.begin(), sessions.end(),
-                     [](const Session& a, const Session& b) { return a.start < b.start; });
-    const Summary summary = Summarise(sessions, read.counts);
-
-    std::fputs(ConsoleText(summary).c_str(), stdout);
     bool written = true;
-    if (!csvPath.empty()) written = WriteFile(csvPath, CsvText(sessions)) && written;
-    if (!htmlPath.empty()) written = WriteFile(htmlPath, HtmlPage(summary, sessions)) && written;
-    if (!written) std::fprintf(stderr, "could not write the report file\n");
-    return written && read.missing.empty() ? 0 : 1;
+    OutputFile csv, jsonl;
+    if (!options.csv.empty() && (csv = OpenOutput(options.csv))) {
+        std::fputs((std::string(kCsvHeader) + "\r\n").c_str(), csv.get());
+    }
+    if (!options.jsonl.empty()) jsonl = OpenOutput(options.jsonl);
+    written = (options.csv.empty() || csv) && (options.jsonl.empty() || jsonl);
+    // The JSON Lines may take standard output; the summary then goes to standard error.
+    std::FILE* console = options.jsonl == "-" ? stderr : stdout;
+
+    const bool showProgress = StandardErrorIsTerminal();
+    const SourceTotals totals = showProgress ? CountLogSources(options.sources) : SourceTotals{};
+    const auto started = std::chrono::steady_clock::now();
+    ReadProgress progress;
+    const auto tick = [&] {
+        if (!showProgress) return;
+        const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
+        std::fputs(ProgressLine(progress.files, progress.bytes, totals, seconds.count()).c_str(),
+                   stderr);
+    };
+
+    SummaryBuilder summary;
+    ReadCounts read;
+    std::vector<Kiosk> kiosks;
+    NewestTrouble trouble;
+    std::vector<Session> kioskPage;  // while the logs are still one kiosk's few days
+    bool oneKiosk = true;
+    std::vector<Session> inPeriod;
+    const auto take = [&](FolderRead&& folder) {
+        inPeriod.clear();
+        for (Session& session : folder.sessions) {
+            if (options.period.Holds(session.start)) inPeriod.push_back(std::move(session));
+        }
+        read.Add(folder.counts);
+        kiosks.push_back(KioskOf(folder.folder, inPeriod, folder.counts));
+        if (!inPeriod.empty() && !kioskPage.empty() && kioskPage.front().folder != folder.folder) {
+            oneKiosk = false;
+        }
+        for (const Session& session : inPeriod) {
+            summary.Add(session);
+            if (csv) std::fputs(CsvRow(session).c_str(), csv.get());
+            if (jsonl) std::fputs(JsonLine(session).c_str(), jsonl.get());
+            if (session.InTrouble()) trouble.Offer(session);
+            if (oneKiosk && kioskPage.size() <= kKioskPageSessionsAtMost) {
+                kioskPage.push_back(session);
+            }
+        }
+        if (!oneKiosk || kioskPage.size() > kKioskPageSessionsAtMost) {
+            oneKiosk = false;
+            std::vector<Session>().swap(kioskPage);
+        }
+    };
+    const unsigned workers = std::max(1u, std::thread::hardware_concurrency());
+    const std::vector<std::string> missing =
+        ReadInOrder(options.sources, workers, progress, take, tick);
+    if (showProgress) std::fputs("\n", stderr);
+    for (const std::string& argument : missing) {
+        std::fprintf(stderr, "no log folder or file: %s\n", argument.c_str());
+    }
+
+    const Summary finished = summary.Finish(read);
+    SortWorstFirst(kiosks);
+    std::fputs(ConsoleText(finished, kiosks).c_str(), console);
+    for (OutputFile* file : {&csv, &jsonl}) {
+        if (*file && (std::ferror(file->get()) || std::fflush(file->get()) != 0)) written = false;
+        file->reset();
+    }
+    if (!options.kiosksCsv.empty())
+        written = WriteWhole(options.kiosksCsv, KiosksCsvText(kiosks)) && written;
+    if (!options.prom.empty()) {
+        std::vector<Kiosk> byFolder = kiosks;
+        std::sort(byFolder.begin(), byFolder.end(),
+                  [](const Kiosk& a, const Kiosk& b) { return a.folder < b.folder; });
+        written = WriteReplacing(options.prom, PromText(byFolder)) && written;
+    }
+    if (!options.html.empty()) {
+        const bool kioskSized = oneKiosk && finished.perDay.size() <= kKioskPageDaysAtMost;
+        const std::string page =
+            kioskSized ? HtmlPage(finished, kioskPage)
+                       : FleetPage(finished, kiosks, trouble.NewestFirst(), trouble.inAll);
+        written = WriteWhole(options.html, page) && written;
+    }
+    if (!written) std::fprintf(stderr, "could not write a report file\n");
+    return written && missing.empty() ? 0 : 1;
 }

@@ -11,7 +11,7 @@ LogFileInput File(const std::string& folder, const std::string& name,
                   const std::vector<std::string>& lines) {
     std::string bytes;
     for (const std::string& line : lines) bytes += "261207|" + line + "|\r\n";
-    return {folder, name, ParseLogFile(bytes)};
+    return {folder, name, DigestLogFile(bytes).state};
 }
 
 const std::string kNew = "305|Starting new UTC Logfile with limit of 1024k per file";
@@ -61,7 +61,7 @@ TEST(JoinIntoRuns, AReplacementFileGoesToTheOpenRunThatWroteLastBeforeIt) {
     ASSERT_EQ(3u, runs.size());
     EXPECT_EQ(1, runs[0].files);
     EXPECT_EQ(2, runs[1].files);
-    EXPECT_EQ("y", runs[1].lines[1].text);
+    EXPECT_EQ("2026-12-07 12:00:06", runs[1].state.last.Text());  // 3.log went on from 2.log
     EXPECT_FALSE(SessionOf(runs[1]).cleanShutdown);
     EXPECT_EQ(1, runs[2].files);
 }

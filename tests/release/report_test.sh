@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Windows build of the log report, run under Wine, reads the corpus of real logs exactly
-# as the native build does: the same console summary and the same CSV, byte for byte.
+# as the native build does: the same console summary, CSV and metrics, byte for byte; and a
+# second run replaces the metrics file that the first left, as a textfile collector needs.
 #   report_test.sh BUILD_DIR     (build/win32 or build/win64; build/native must be built)
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/../.." && pwd)
@@ -10,9 +11,14 @@ trap 'rm -rf "$work"' EXIT
 sources=()
 for folder in report/tests/corpus/*/; do sources+=("${folder%/}"); done
 
-build/native/VistalyneLogReport --csv "$work/native.csv" "${sources[@]}" >"$work/native.txt"
-scripts/wine-run "$1/VistalyneLogReport.exe" --csv "Z:$work/windows.csv" "${sources[@]}" \
-    >"$work/windows.txt"
+build/native/VistalyneLogReport --csv "$work/native.csv" --prom "$work/native.prom" \
+    "${sources[@]}" >"$work/native.txt"
+for run in first second; do
+    scripts/wine-run "$1/VistalyneLogReport.exe" --csv "Z:$work/windows.csv" \
+        --prom "Z:$work/windows.prom" "${sources[@]}" >"$work/windows.txt"
+done
+cmp "$work/native.prom" "$work/windows.prom"
+[ ! -e "$work/windows.prom.tmp" ]
 tr -d '\r' <"$work/windows.txt" >"$work/windows-lf.txt"
 cmp "$work/native.csv" "$work/windows.csv"
 cmp "$work/native.txt" "$work/windows-lf.txt"

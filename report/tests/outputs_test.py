@@ -1,0 +1,123 @@
+#!/usr/bin/env python3
+"""The report's files as the tools that take them read them: the JSON Lines by a JSON parser
+(one object per session, the CSV's fields with their types), the metrics by promtool, the
+metrics file replaced whole; the period restricts every output; a malformed time is a usage
+error that names it.
+
+    outputs_test.py REPORT_PROGRAM CORPUS
+"""
+import csv
+import io
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+report, corpus = sys.argv[1:3]
+failures = []
+
+
+def check(what, ok):
+    print(("ok: " if ok else "FAILED: ") + what)
+    if not ok:
+        failures.append(what)
+
+
+def run(*args, **kwargs):
+    return subprocess.run([report, *args], capture_output=True, timeout=120, **kwargs)
+
+
+def promtool_accepts(path):
+    with open(path, "rb") as f:
+        checked = subprocess.run(["promtool", "check", "metrics"], stdin=f, capture_output=True,
+                                 timeout=60)
+    if checked.returncode != 0:
+        print(checked.stdout.decode() + checked.stderr.decode())
+    return checked.returncode == 0
+
+
+def read_csv(path):
+    with open(path, newline="", encoding="utf-8") as f:
+        return list(csv.DictReader(f))
+
+
+work = tempfile.mkdtemp()
+try:
+    out = {name: os.path.join(work, name) for name in
+           ("sessions.csv", "sessions.jsonl", "kiosks.csv", "vistalyne.prom", "page.html")}
+    first = run("--csv", out["sessions.csv"], "--jsonl", out["sessions.jsonl"],
+                "--kiosks-csv", out["kiosks.csv"], "--prom", out["vistalyne.prom"],
+                "--html", out["page.html"], corpus)
+    check("the report of the corpus succeeds", first.returncode == 0)
+    rows = read_csv(out["sessions.csv"])
+    with open(out["sessions.jsonl"], encoding="utf-8") as f:
+        objects = [json.loads(line) for line in f]
+    check(f"one JSON object per CSV row ({len(objects)} and {len(rows)})",
+          len(objects) == len(rows) > 0)
+    same = True
+    for row, obj in zip(rows, objects):
+        expected = dict(row, duration_s=int(row["duration_s"]), files=int(row["files"]),
+                        ignored_messages=int(row["ignored_messages"]),
+                        exit_code=int(row["exit_code"]) if row["exit_code"] else None,
+                        clean_shutdown=row["clean_shutdown"] == "yes",
+                        start_utc=row["start_utc"].replace(" ", "T") + "Z",
+                        end_utc=row["end_utc"].replace(" ", "T") + "Z")
+        same = same and obj == expected
+    check("each JSON object holds its CSV row's fields with their types", same)
+    check("an unknown exit code is null", any(o["exit_code"] is None for o in objects))
+    kiosks = read_csv(out["kiosks.csv"])
+    check("the kiosks' sessions add up to the sessions",
+          sum(int(k["sessions"]) for k in kiosks) == len(rows))
+    shares = [float(k["trouble_share"]) for k in kiosks]
+    check("kiosks are listed worst first", shares == sorted(shares, reverse=True))
+    check("the metrics pass promtool check metrics", promtool_accepts(out["vistalyne.prom"]))
+
+    # Standard output takes the JSON Lines, byte for byte; the summary goes to standard error.
+    piped = run("--jsonl", "-", corpus)
+    with open(out["sessions.jsonl"], "rb") as f:
+        check("--jsonl - writes the same lines to standard output", piped.stdout == f.read())
+    check("... and the summary to standard error", b"Sessions:" in piped.stderr)
+
+    # A second run replaces the metrics whole, leaving no temporary file.
+    since = "2026-12-08 16:19:00"
+    second = run("--since", since, "--until", "2026-12-09", "--csv", out["sessions.csv"],
+                 "--prom", out["vistalyne.prom"], corpus)
+    in_period = [r for r in rows if r["start_utc"] >= since]
+    check(f"--since/--until keep the sessions that started in the period ({len(in_period)})",
+          second.returncode == 0 and read_csv(out["sessions.csv"]) == in_period)
+    with open(out["vistalyne.prom"]) as f:
+        total = sum(int(line.rsplit(" ", 1)[1]) for line in f
+                    if line.startswith("vistalyne_sessions_total{"))
+    check("... in the metrics too", total == len(in_period))
+    check("the metrics file is replaced, no temporary left beside it",
+          os.listdir(work).count("vistalyne.prom.tmp") == 0)
+
+    # Damaged logs still give metrics that promtool accepts.
+    damaged = os.path.join(work, "damaged")
+    shutil.copytree(corpus, damaged)
+    for folder, _, names in os.walk(damaged):
+        for name in names:
+            with open(os.path.join(folder, name), "r+b") as f:
+                data = bytearray(f.read())
+                data[len(data) // 2:len(data) // 2 + 40] = b'\x00"\\\n|\xff' * 6 + b"garbage!!!"
+                f.seek(0)
+                f.write(data[: len(data) * 2 // 3])
+                f.truncate()
+    os.makedirs(os.path.join(damaged, 'a "quoted"\\folder'))
+    with open(os.path.join(damaged, 'a "quoted"\\folder', "x.log"), "wb") as f:
+        f.write(b"\x89PNG\r\n")
+    run("--prom", out["vistalyne.prom"], damaged)
+    check("metrics of damaged logs pass promtool check metrics",
+          promtool_accepts(out["vistalyne.prom"]))
+
+    for wrong in (["--since", "2026-12-32"], ["--until", "08.12.2026"], ["--since"]):
+        refused = run(*wrong, corpus)
+        check(f"{' '.join(wrong)} is a usage error that names it",
+              refused.returncode == 2 and wrong[0].encode() in refused.stderr)
+finally:
+    shutil.rmtree(work)
+
+print(f"{len(failures)} of the checks failed" if failures else "the outputs read as their tools read them")
+sys.exit(1 if failures else 0)
