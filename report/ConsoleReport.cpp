@@ -33,6 +33,14 @@ std::string PageColumn(const std::string& page, size_t width) {
     return AnsiToUtf8(shown);
 }
 
+// A folder's name for the terminal: valid UTF-8, control characters shown as "?".
+std::string Printable(std::string text) {
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    }
+    return ValidUtf8(text);
+}
+
 constexpr size_t kKiosksListed = 10;
 constexpr int kBucketsPerLine = 4;
 
@@ -62,16 +70,14 @@ std::string KiosksInTrouble(const std::vector<Kiosk>& worstFirst) {
     std::string text = Line("\nKiosks in most trouble (of %zu; not ended or closed, or unclean)",
                             worstFirst.size());
     const size_t cut = CommonFolderPrefix(worstFirst);
+    if (cut > 0)
+        text += "folders under " + Printable(worstFirst.front().folder.substr(0, cut)) + "\n";
     size_t listed = 0;
     for (const Kiosk& k : worstFirst) {
         if (listed == kKiosksListed || k.trouble == 0) break;
         if (listed++ == 0) text += "trouble  sessions  in trouble  folder\n";
-        std::string folder = k.folder.substr(cut);
-        for (char& c : folder) {
-            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-        }
         text += Line("%6.1f%% %9d %11d  %s", 100.0 * k.TroubleShare(), k.sessions, k.trouble,
-                     ValidUtf8(folder).c_str());
+                     Printable(k.folder.substr(cut)).c_str());
     }
     return listed == 0 ? text + "none: every session ended or closed, and shut down cleanly\n"
                        : text;
