@@ -83,3 +83,18 @@ TEST(Text, AnsiBytesBecomeUtf8AndUndefinedOnesTheReplacementMark) {
     EXPECT_EQ("&lt;a href=&quot;x&quot;&gt;&amp;&#39;\xEF\xBF\xBD",
               HtmlEscaped("<a href=\"x\">&'\x01"));
 }
+
+// Folder names are bytes on some systems; the JSON and the metrics must stay UTF-8.
+TEST(Text, AnyBytesBecomeValidUtf8AndJsonStrings) {
+    const std::pair<std::string, std::string> kCases[] = {
+        {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"},
+        {"caf\xE9!", "caf\xEF\xBF\xBD!"},                          // a lone Windows-1252 byte
+        {"\xE2\x82", "\xEF\xBF\xBD\xEF\xBF\xBD"},                  // cut short
+        {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},                  // an overlong "/"
+        {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // a surrogate
+        {"\xF4\x90\x80\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // past U+10FFFF
+    };
+    for (const auto& c : kCases) EXPECT_EQ(c.second, ValidUtf8(c.first)) << c.first;
+    EXPECT_EQ("\"a\\\"b\\\\c\\n\\r\\t\\u0001\\u001b\xEF\xBF\xBD\"",
+              JsonString("a\"b\\c\n\r\t\x01\x1B\xFF"));
+}

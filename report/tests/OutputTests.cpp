@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "report/ConsoleReport.h"
 #include "report/CsvReport.h"
 #include "report/HtmlReport.h"
+#include "report/Kiosk.h"
 #include "report/Summary.h"
 
 namespace {
@@ -77,4 +80,43 @@ TEST(HtmlPage, IsSelfContainedWithOneMarkAndOneRowPerSession) {
     EXPECT_EQ(2u, marks);
     EXPECT_NE(std::string::npos, html.find("<title>2026-12-07 12:00:00 to 12:00:30 UTC (30 s)"));
     EXPECT_NE(std::string::npos, html.find("outcome: no-reply, exit code 0"));
+}
+
+// A year of a fleet still gives one screen of console text and a page whose size does not
+// grow with the sessions, with the worst kiosk first and the newest trouble on top.
+TEST(FleetOutputs, StayOneScreenAndOnePageAtAnyScale) {
+    SummaryBuilder builder;
+    std::vector<Kiosk> kiosks;
+    std::vector<Session> trouble;
+    for (int k = 0; k < 300; ++k) {
+        std::vector<Session> sessions;
+        for (int day = 0; day < 365; day += 2) {
+            Session s = MakeSession(k % 24, 30, "Home",
+                                    k % 50 == 42 ? Outcome::kNoReply : Outcome::kEnded, true);
+            s.folder = "D:\\fleet\\kiosk-" + std::to_string(k) + "\\logs";
+            s.start = s.end = UtcTime::FromSeconds(1767225600 + day * 86400 + k * 60);  // 2026
+            builder.Add(s);
+            sessions.push_back(s);
+            if (s.InTrouble()) trouble.insert(trouble.begin(), s);
+        }
+        kiosks.push_back(KioskOf(sessions.front().folder, sessions, {}));
+    }
+    SortWorstFirst(kiosks);
+    const Summary summary = builder.Finish({});
+    EXPECT_EQ(300 * 183, summary.sessions);
+
+    const std::string console = ConsoleText(summary, kiosks);
+    EXPECT_LE(std::count(console.begin(), console.end(), '\n'), 50);
+    EXPECT_NE(std::string::npos, console.find("Sessions per month"));
+    EXPECT_NE(std::string::npos, console.find("folders under D:\\fleet\\\n"));
+    EXPECT_NE(std::string::npos, console.find("100.0%       183         183  kiosk-142\\logs"));
+
+    trouble.resize(kFleetTroubleShown);
+    const std::string page = FleetPage(summary, kiosks, trouble, 6 * 183);
+    EXPECT_LT(page.size(), 400u * 1024);
+    EXPECT_EQ(std::string::npos, page.find("<script"));
+    EXPECT_LT(page.find("kiosk-142\\logs"), page.find("kiosk-0\\logs"));  // worst first
+    EXPECT_NE(std::string::npos, page.find("The 50 in most trouble of 300 kiosks"));
+    EXPECT_NE(std::string::npos, page.find("the 500 newest are shown"));
+    EXPECT_NE(std::string::npos, page.find("A column a day"));
 }

@@ -66,6 +66,22 @@ TEST(JoinIntoRuns, AReplacementFileGoesToTheOpenRunThatWroteLastBeforeIt) {
     EXPECT_EQ(1, runs[2].files);
 }
 
+TEST(JoinIntoRuns, OfRunsThatWroteLastInTheSameSecondTheFirstStartedGoesOn) {
+    const std::vector<LogRun> runs = JoinIntoRuns({
+        File("f", "1.log", {At("120000", kNew), At("120004", "999|a")}),
+        File("f", "2.log", {At("120001", kNew), At("120004", "999|b")}),
+        File("f", "3.log", {At("120001", kNew), At("120002", kTooBig)}),
+        File("f", "4.log", {At("120005", kMissing)}),
+        File("f", "5.log", {At("120005", kNext)}),  // too late for 3.log's rotation
+        File("f", "6.log", {At("120006", kMissing)}),
+    });
+    ASSERT_EQ(4u, runs.size());
+    EXPECT_EQ(3, runs[0].files);  // 1.log, then 4.log and 6.log
+    EXPECT_EQ(1, runs[1].files);
+    EXPECT_EQ(1, runs[2].files);
+    EXPECT_EQ(1, runs[3].files);
+}
+
 TEST(JoinIntoRuns, ARotationTooLongAgoOrAFileOfNoRunStartsARunOfItsOwn) {
     const std::vector<LogRun> runs = JoinIntoRuns({
         File("f", "a.log", {At("120000", kNew), At("120001", kTooBig)}),
