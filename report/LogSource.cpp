@@ -45,8 +45,12 @@ void Walk(const fs::path& path, const std::function<void(LogFolder&&)>& found) {
 }  // namespace
 
 std::string PathText(const fs::path& path) {
-    const auto text = path.u8string();
-    return std::string(text.begin(), text.end());
+    try {
+        const auto text = path.u8string();
+        return std::string(text.begin(), text.end());
+    } catch (...) {  // a name that is no text at all (a lone UTF-16 surrogate on Windows)
+        return "\xEF\xBF\xBD";
+    }
 }
 
 std::vector<std::string> WalkLogSources(const std::vector<std::string>& arguments,

@@ -43,6 +43,12 @@ TEST(UtcTime, OrdersAcrossMonthsYearsAndLeapDays) {
     EXPECT_EQ(86400,
               (UtcTime{2024, 3, 1, 0, 0, 0}).Seconds() - (UtcTime{2024, 2, 29, 0, 0, 0}).Seconds());
     EXPECT_EQ(0, (UtcTime{1970, 1, 1, 0, 0, 0}).Seconds());
+    // And back, across leap days and centuries.
+    EXPECT_EQ("2024-02-29 23:59:59",
+              UtcTime::FromSeconds(lastOf2024.Seconds() - 306 * 86400).Text());
+    for (const std::int64_t seconds : {0LL, 951782400LL, 4107542399LL, 1796688000LL + 86399}) {
+        EXPECT_EQ(seconds, UtcTime::FromSeconds(seconds).Seconds());
+    }
 }
 
 TEST(RecogniseMessage, KnowsTheProgramsOwnWordingExactly) {
