@@ -56,6 +56,12 @@ def unit_counts(path):
     return {"passed": total - failed - skipped, "failed": failed, "skipped": skipped}
 
 
+def ran_unit_tests(path):
+    """Whether ctest's run took in the width's unit tests."""
+    root = ElementTree.parse(path).getroot()
+    return any(case.get("name", "").endswith("/unit") for case in root.iter("testcase"))
+
+
 def describe(counts):
     if counts is None:
         return "no report (the run did not finish)"
@@ -70,9 +76,11 @@ def main():
         return
     title, junit, unit, listing = sys.argv[1:5]
     ctest = ctest_counts(junit, labels_by_test(listing))
+    units = describe(unit_counts(unit))
+    if unit_counts(unit) is None and ctest is not None and not ran_unit_tests(junit):
+        units = "not run (left out by the filter)"
     print("{}:\n  unit tests {}\n  whole-program tests {}\n  fault suite {}".format(
-        title, describe(unit_counts(unit)), describe(ctest and ctest["whole"]),
-        describe(ctest and ctest["faults"])))
+        title, units, describe(ctest and ctest["whole"]), describe(ctest and ctest["faults"])))
 
 
 if __name__ == "__main__":
