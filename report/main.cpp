@@ -101,7 +101,8 @@ bool WriteWhole(const std::string& path, const std::string& text) {
     OutputFile file = OpenOutput(path);
     if (!file) return false;
     const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-    return std::fclose(file.release()) == 0 && written;
+    std::FILE* done = file.release();
+    return (done == stdout ? std::fflush(done) : std::fclose(done)) == 0 && written;
 }
 
 // Written beside the file and renamed over it, so a collector never reads half a file.
