@@ -23,13 +23,35 @@ struct Shared {
     bool walked = false;
 };
 
+// One worker is the calling thread itself: where threads are dear (an emulated 32-bit side, a
+// kiosk whose cores belong to its application) the report starts none.
+std::vector<std::string> ReadOnThisThread(const std::vector<std::string>& arguments,
+                                          ReadProgress& progress,
+                                          const std::function<void(FolderRead&&)>& take,
+                                          const std::function<void()>& tick) {
+    std::string buffer;
+    auto lastTick = std::chrono::steady_clock::now();
+    const std::vector<std::string> missing = WalkLogSources(arguments, [&](LogFolder&& folder) {
+        FolderRead read = ReadLogFolder(folder, buffer);
+        progress.files += folder.files.size();
+        progress.bytes += read.bytes;
+        take(std::move(read));
+        if (tick && std::chrono::steady_clock::now() - lastTick >= kTickInterval) {
+            lastTick = std::chrono::steady_clock::now();
+            tick();
+        }
+    });
+    if (tick) tick();
+    return missing;
+}
+
 }  // namespace
 
 std::vector<std::string> ReadInOrder(const std::vector<std::string>& arguments, unsigned workers,
                                      ReadProgress& progress,
                                      const std::function<void(FolderRead&&)>& take,
                                      const std::function<void()>& tick) {
-    if (workers == 0) workers = 1;
+    if (workers <= 1) return ReadOnThisThread(arguments, progress, take, tick);
     const size_t ahead = static_cast<size_t>(workers) * kFoldersAheadPerWorker + 1;
     Shared shared;
     std::vector<std::string> missing;

@@ -19,7 +19,8 @@ struct ReadProgress {
 // Calls take for each folder's read on the calling thread, in the walk's order. At most a few
 // folders per worker are in memory at once: the walk waits while the reads ahead of the one
 // to take next are that many. tick is called on the calling thread now and then while it
-// waits. Returns the arguments that name nothing readable.
+// waits. With one worker (or none asked for) everything runs on the calling thread and no
+// thread is started. Returns the arguments that name nothing readable.
 std::vector<std::string> ReadInOrder(const std::vector<std::string>& arguments, unsigned workers,
                                      ReadProgress& progress,
                                      const std::function<void(FolderRead&&)>& take,

@@ -18,7 +18,7 @@
 #include "report/HtmlReport.h"
 #include "report/JsonLines.h"
 #include "report/Kiosk.h"
-#include "report/Period.h"
+#include "report/Options.h"
 #include "report/Pipeline.h"
 #include "report/Progress.h"
 #include "report/PromMetrics.h"
@@ -28,11 +28,12 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: VistalyneLogReport [--since T] [--until T] [--csv FILE] [--jsonl FILE|-]\n"
-    "                          [--kiosks-csv FILE] [--prom FILE] [--html FILE] "
-    "FOLDER_OR_FILE...\n"
+    "                          [--kiosks-csv FILE] [--prom FILE] [--html FILE] [--jobs N]\n"
+    "                          FOLDER_OR_FILE...\n"
     "Reads every *.log file under each folder (subfolders too: each folder of logs is one "
     "kiosk) and each file named, and reports on the sessions in them. T is UTC, YYYY-MM-DD or "
-    "\"YYYY-MM-DD hh:mm:ss\": only sessions that started in [since, until) count.\n";
+    "\"YYYY-MM-DD hh:mm:ss\": only sessions that started in [since, until) count. At most N "
+    "threads read (default: one per core; 1 reads on the main thread alone).\n";
 
 // One kiosk's folder of a few days gets the page with every session on it.
 constexpr size_t kKioskPageSessionsAtMost = 5000;
@@ -43,45 +44,6 @@ int Usage(const std::string& why) {
     if (!why.empty()) std::fprintf(stderr, "VistalyneLogReport: %s\n", why.c_str());
     std::fputs(kUsage, stderr);
     return 2;
-}
-
-struct Options {
-    std::string csv, jsonl, kiosksCsv, prom, html;
-    Period period;
-    std::vector<std::string> sources;
-};
-
-// Returns the reason the command line is not one, or nothing.
-std::string ParseOptions(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        std::string* path = argument == "--csv"          ? &options.csv
-                            : argument == "--jsonl"      ? &options.jsonl
-                            : argument == "--kiosks-csv" ? &options.kiosksCsv
-                            : argument == "--prom"       ? &options.prom
-                            : argument == "--html"       ? &options.html
-                                                         : nullptr;
-        const bool isTime = argument == "--since" || argument == "--until";
-        if (path != nullptr || isTime) {
-            if (i + 1 >= argc) return argument + " needs a value";
-            const std::string value = argv[++i];
-            if (path != nullptr) {
-                *path = value;
-                continue;
-            }
-            const auto time = ParseUtcTime(value);
-            if (!time) {
-                return argument + " " + value +
-                       ": not a UTC time of the form YYYY-MM-DD or \"YYYY-MM-DD hh:mm:ss\"";
-            }
-            (argument == "--since" ? options.period.since : options.period.until) = time;
-        } else if (argument.rfind("--", 0) == 0) {
-            return "unknown option " + argument;
-        } else {
-            options.sources.push_back(argument);
-        }
-    }
-    return options.sources.empty() ? "no log folder or file named" : "";
 }
 
 struct FileCloser {
@@ -142,7 +104,8 @@ private:
 
 int main(int argc, char** argv) {
     Options options;
-    const std::string wrong = ParseOptions(argc, argv, options);
+    const std::string wrong =
+        ParseOptions(std::vector<std::string>(argv + 1, argv + argc), options);
     if (!wrong.empty()) return Usage(wrong);
 
     bool written = true;
@@ -197,7 +160,8 @@ int main(int argc, char** argv) {
             std::vector<Session>().swap(kioskPage);
         }
     };
-    const unsigned workers = std::max(1u, std::thread::hardware_concurrency());
+    const unsigned workers =
+        options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
     const std::vector<std::string> missing =
         ReadInOrder(options.sources, workers, progress, take, tick);
     if (showProgress) std::fputs("\n", stderr);

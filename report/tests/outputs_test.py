@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """The report's files as the tools that take them read them: the JSON Lines by a JSON parser
 (one object per session, the CSV's fields with their types), the metrics by promtool, the
-metrics file replaced whole; the period restricts every output; a malformed time is a usage
-error that names it.
+metrics file replaced whole; the period restricts every output; any number of reading threads
+gives the same outputs; a malformed time or number of threads is a usage error that names it.
 
     outputs_test.py REPORT_PROGRAM CORPUS
 """
@@ -112,7 +112,28 @@ try:
     check("metrics of damaged logs pass promtool check metrics",
           promtool_accepts(out["vistalyne.prom"]))
 
-    for wrong in (["--since", "2026-12-32"], ["--until", "08.12.2026"], ["--since"]):
+    # One reading thread gives every output byte for byte as one per core does.
+    def all_outputs(*jobs):
+        folder = tempfile.mkdtemp(dir=work)
+        files = {name: os.path.join(folder, name) for name in
+                 ("sessions.csv", "sessions.jsonl", "kiosks.csv", "vistalyne.prom", "page.html")}
+        done = run(*jobs, "--csv", files["sessions.csv"], "--jsonl", files["sessions.jsonl"],
+                   "--kiosks-csv", files["kiosks.csv"], "--prom", files["vistalyne.prom"],
+                   "--html", files["page.html"], corpus)
+        outputs = {"exit code": done.returncode, "console": done.stdout}
+        for name, path in files.items():
+            with open(path, "rb") as f:
+                outputs[name] = f.read()
+        return outputs
+    default, single = all_outputs(), all_outputs("--jobs", "1")
+    differing = [name for name in default if default[name] != single[name]]
+    check(f"--jobs 1 writes every output as the default does (differing: {differing})",
+          default["exit code"] == 0 and not differing)
+    check("... and --jobs 3 too", all_outputs("--jobs", "3") == default)
+
+    for wrong in (["--since", "2026-12-32"], ["--until", "08.12.2026"], ["--since"],
+                  ["--jobs", "0"], ["--jobs", "-2"], ["--jobs", "two"], ["--jobs", "2x"],
+                  ["--jobs", ""], ["--jobs", "99999999999999999999"], ["--jobs"]):
         refused = run(*wrong, corpus)
         check(f"{' '.join(wrong)} is a usage error that names it",
               refused.returncode == 2 and wrong[0].encode() in refused.stderr)
