@@ -21,16 +21,18 @@ double Share(int part, int whole) {
     return whole > 0 ? 100.0 * part / whole : 0.0;
 }
 
-// A page name in a column of the given width: each byte of the log is one character of its
-// code page, so pad by bytes before converting; control characters (a hostile command line
-// can carry escape sequences) are shown as "?" rather than sent to the terminal.
+// A page name in a column of the given width, padded by characters (UTF-8 lead bytes);
+// control characters (a hostile command line can carry escape sequences) are shown as "?"
+// rather than sent to the terminal.
 std::string PageColumn(const std::string& page, size_t width) {
     std::string shown = page.empty() ? "(no page)" : page;
+    size_t characters = 0;
     for (char& c : shown) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++characters;
     }
-    if (shown.size() < width) shown.append(width - shown.size(), ' ');
-    return AnsiToUtf8(shown);
+    if (characters < width) shown.append(width - characters, ' ');
+    return shown;
 }
 
 // A folder's name for the terminal: valid UTF-8, control characters shown as "?".
@@ -91,6 +93,10 @@ std::string ConsoleText(const Summary& summary, const std::vector<Kiosk>& worstF
                  summary.read.files, summary.read.unreadableFiles);
     text +=
         Line("Unreadable lines:  %d (torn, garbled or cut short)", summary.read.unreadableLines);
+    if (summary.read.unlistedFolders > 0) {
+        text += Line("Folders not read:  %d (their listing failed; named on standard error)",
+                     summary.read.unlistedFolders);
+    }
     if (summary.sessions == 0) return text + "Sessions:          none found\n";
     text += Line("Period (UTC):      %s to %s", summary.first.Text().c_str(),
                  summary.last.Text().c_str());

@@ -4,7 +4,7 @@
 
 std::string CsvRow(const Session& s) {
     return CsvField(s.folder) + "," + s.start.Text() + "," + s.end.Text() + "," +
-           std::to_string(s.DurationSeconds()) + "," + CsvField(AnsiToUtf8(s.page)) + "," +
+           std::to_string(s.DurationSeconds()) + "," + CsvField(s.page) + "," +
            OutcomeName(s.outcome) + "," + (s.exitCode ? std::to_string(*s.exitCode) : "") + "," +
            (s.cleanShutdown ? "yes" : "no") + "," + std::to_string(s.files) + "," +
            std::to_string(s.ignoredMessages) + "\r\n";

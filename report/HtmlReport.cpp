@@ -33,7 +33,7 @@ long long SecondOfDay(const UtcTime& t) {
 std::string Details(const Session& s) {
     return s.start.Text() + " to " + s.end.Text().substr(11) + " UTC (" +
            std::to_string(s.DurationSeconds()) +
-           " s)\npage: " + (s.page.empty() ? "(none)" : AnsiToUtf8(s.page)) +
+           " s)\npage: " + (s.page.empty() ? "(none)" : s.page) +
            "\noutcome: " + OutcomeName(s.outcome) +
            (s.exitCode ? ", exit code " + std::to_string(*s.exitCode) : ", exit code unknown") +
            "\nclean shutdown: " + (s.cleanShutdown ? "yes" : "no") +
@@ -129,6 +129,10 @@ std::string SummaryTables(const Summary& summary) {
                            " unreadable: empty or not a session log)");
     fact("Unreadable lines",
          std::to_string(summary.read.unreadableLines) + " (torn, garbled or cut short)");
+    if (summary.read.unlistedFolders > 0) {
+        fact("Folders not read",
+             std::to_string(summary.read.unlistedFolders) + " (their listing failed)");
+    }
     html +=
         "</table>\n<table><tr><th>Outcome</th><th>Sessions</th>"
         "<th>Share</th></tr>\n";
@@ -154,8 +158,8 @@ std::string SummaryTables(const Summary& summary) {
     }
     html += "</table>\n<table><tr><th>Page</th><th>Sessions</th></tr>\n";
     for (const auto& page : summary.topPages) {
-        html += "<tr><td>" + HtmlEscaped(page.first.empty() ? "(none)" : AnsiToUtf8(page.first)) +
-                "</td><td>" + std::to_string(page.second) + "</td></tr>\n";
+        html += "<tr><td>" + HtmlEscaped(page.first.empty() ? "(none)" : page.first) + "</td><td>" +
+                std::to_string(page.second) + "</td></tr>\n";
     }
     return html + "</table></div>\n";
 }
@@ -167,8 +171,7 @@ std::string SessionTable(const std::vector<Session>& sessions) {
         "<th>Ignored messages</th><th>Folder</th></tr>\n";
     for (const Session& s : sessions) {
         html += "<tr><td>" + s.start.Text() + "</td><td>" + s.end.Text().substr(11) + "</td><td>" +
-                std::to_string(s.DurationSeconds()) + "</td><td>" +
-                HtmlEscaped(AnsiToUtf8(s.page)) +
+                std::to_string(s.DurationSeconds()) + "</td><td>" + HtmlEscaped(s.page) +
                 "</td><td><span class=\"swatch\" style=\"background:" + Colour(s.outcome) +
                 "\"></span>" + OutcomeName(s.outcome) + "</td><td>" +
                 (s.exitCode ? std::to_string(*s.exitCode) : "") + "</td><td>" +

@@ -16,8 +16,7 @@ std::string JsonLine(const Session& s) {
     return "{\"folder\":" + JsonString(s.folder) + ",\"start_utc\":" + JsonTime(s.start) +
            ",\"end_utc\":" + JsonTime(s.end) +
            ",\"duration_s\":" + std::to_string(s.DurationSeconds()) +
-           ",\"page\":" + JsonString(AnsiToUtf8(s.page)) + ",\"outcome\":\"" +
-           OutcomeName(s.outcome) +
+           ",\"page\":" + JsonString(s.page) + ",\"outcome\":\"" + OutcomeName(s.outcome) +
            "\",\"exit_code\":" + (s.exitCode ? std::to_string(*s.exitCode) : "null") +
            ",\"clean_shutdown\":" + (s.cleanShutdown ? "true" : "false") +
            ",\"files\":" + std::to_string(s.files) +

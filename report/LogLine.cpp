@@ -69,8 +69,8 @@ std::string UtcTime::DateText() const {
 
 std::optional<LogLineView> ParseLogLineView(std::string_view line) {
     // yymmdd|hhmmss|ccc| at the front, "|" at the end; the text may hold anything else.
-    if (line.size() < 19 || line[6] != '|' || line[13] != '|' || line[17] != '|' ||
-        line.back() != '|') {
+    if (line.size() < 19 || line.size() > kLogLineBytesAtMost || line[6] != '|' ||
+        line[13] != '|' || line[17] != '|' || line.back() != '|') {
         return std::nullopt;
     }
     LogLineView parsed;

@@ -37,7 +37,12 @@ struct LogLineView {
     std::string_view text;
 };
 
-// A whole line without its CR LF; nothing for anything else (torn, garbled, another format).
+// Longer than any line the session handler writes (its longest, a command line of 32,767
+// characters, is at most 64 KiB in a double-byte code page): a longer one is garbage.
+constexpr size_t kLogLineBytesAtMost = 256 * 1024;
+
+// A whole line without its CR LF; nothing for anything else (torn, garbled, another format,
+// longer than kLogLineBytesAtMost).
 std::optional<LogLineView> ParseLogLineView(std::string_view line);
 std::optional<LogLine> ParseLogLine(const std::string& line);
 

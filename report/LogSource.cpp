@@ -18,7 +18,9 @@ bool HasLogExtension(const fs::path& path) {
 
 // Depth first, in name order; only one folder's listing is held per level. Links to folders
 // are not followed, so a loop of links cannot hold the walk.
-void Walk(const fs::path& path, const std::function<void(LogFolder&&)>& found) {
+// A folder whose listing fails or breaks off is named in unlisted; what it listed is read.
+void Walk(const fs::path& path, const std::function<void(LogFolder&&)>& found,
+          std::vector<std::string>& unlisted) {
     LogFolder folder{PathText(path), {}};
     std::vector<fs::path> subfolders;
     std::error_code error;
@@ -34,11 +36,12 @@ void Walk(const fs::path& path, const std::function<void(LogFolder&&)>& found) {
             folder.files.push_back(it->path());
         }
     }
+    if (error) unlisted.push_back(PathText(path) + ": " + error.message());
     std::sort(folder.files.begin(), folder.files.end());
     std::sort(subfolders.begin(), subfolders.end());
     if (!folder.files.empty()) found(std::move(folder));
     for (const fs::path& subfolder : subfolders) {
-        Walk(subfolder, found);
+        Walk(subfolder, found, unlisted);
     }
 }
 
@@ -53,15 +56,15 @@ std::string PathText(const fs::path& path) {
     }
 }
 
-std::vector<std::string> WalkLogSources(const std::vector<std::string>& arguments,
-                                        const std::function<void(LogFolder&&)>& found) {
-    std::vector<std::string> missing;
+WalkTrouble WalkLogSources(const std::vector<std::string>& arguments,
+                           const std::function<void(LogFolder&&)>& found) {
+    WalkTrouble trouble;
     std::vector<LogFolder> named;  // files named one by one, by their folder
     for (const std::string& argument : arguments) {
         std::error_code error;
         const fs::path path(argument);
         if (fs::is_directory(path, error)) {
-            Walk(path, found);
+            Walk(path, found, trouble.unlisted);
         } else if (fs::is_regular_file(path, error)) {
             std::string parent = PathText(path.parent_path());
             if (parent.empty()) parent = ".";
@@ -70,9 +73,9 @@ std::vector<std::string> WalkLogSources(const std::vector<std::string>& argument
             if (same == named.end()) same = named.insert(named.end(), LogFolder{parent, {}});
             same->files.push_back(path);
         } else {
-            missing.push_back(argument);
+            trouble.missing.push_back(argument);
         }
     }
     for (LogFolder& folder : named) found(std::move(folder));
-    return missing;
+    return trouble;
 }

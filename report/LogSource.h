@@ -13,11 +13,17 @@ struct LogFolder {
     std::vector<std::filesystem::path> files;  // in name order
 };
 
+// What the walk could not reach.
+struct WalkTrouble {
+    std::vector<std::string> missing;   // arguments that name nothing readable
+    std::vector<std::string> unlisted;  // folders whose listing failed or broke off, with why
+};
+
 // Calls found for each folder that holds log files, in a fixed order: the arguments in turn,
 // a folder's own files before its subfolders, names in order; the files named one by one come
-// last, by the folder they are in. Returns the arguments that name nothing readable.
-std::vector<std::string> WalkLogSources(const std::vector<std::string>& arguments,
-                                        const std::function<void(LogFolder&&)>& found);
+// last, by the folder they are in.
+WalkTrouble WalkLogSources(const std::vector<std::string>& arguments,
+                           const std::function<void(LogFolder&&)>& found);
 
 // The text of a path, as UTF-8 on every system.
 std::string PathText(const std::filesystem::path& path);

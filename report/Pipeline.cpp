@@ -25,13 +25,13 @@ struct Shared {
 
 // One worker is the calling thread itself: where threads are dear (an emulated 32-bit side, a
 // kiosk whose cores belong to its application) the report starts none.
-std::vector<std::string> ReadOnThisThread(const std::vector<std::string>& arguments,
-                                          ReadProgress& progress,
-                                          const std::function<void(FolderRead&&)>& take,
-                                          const std::function<void()>& tick) {
+WalkTrouble ReadOnThisThread(const std::vector<std::string>& arguments, ReadProgress& progress,
+                             const std::function<void(FolderRead&&)>& take,
+                             const std::function<void()>& tick) {
     std::string buffer;
     auto lastTick = std::chrono::steady_clock::now();
-    const std::vector<std::string> missing = WalkLogSources(arguments, [&](LogFolder&& folder) {
+    const WalkTrouble trouble = WalkLogSources(arguments, [&](LogFolder&& folder) {
+        progress.foldersHeldAtMost = 1;
         FolderRead read = ReadLogFolder(folder, buffer);
         progress.files += folder.files.size();
         progress.bytes += read.bytes;
@@ -42,25 +42,27 @@ std::vector<std::string> ReadOnThisThread(const std::vector<std::string>& argume
         }
     });
     if (tick) tick();
-    return missing;
+    return trouble;
 }
 
 }  // namespace
 
-std::vector<std::string> ReadInOrder(const std::vector<std::string>& arguments, unsigned workers,
-                                     ReadProgress& progress,
-                                     const std::function<void(FolderRead&&)>& take,
-                                     const std::function<void()>& tick) {
+WalkTrouble ReadInOrder(const std::vector<std::string>& arguments, unsigned workers,
+                        ReadProgress& progress, const std::function<void(FolderRead&&)>& take,
+                        const std::function<void()>& tick) {
     if (workers <= 1) return ReadOnThisThread(arguments, progress, take, tick);
     const size_t ahead = static_cast<size_t>(workers) * kFoldersAheadPerWorker + 1;
     Shared shared;
-    std::vector<std::string> missing;
+    WalkTrouble trouble;
 
     std::thread walker([&] {
-        missing = WalkLogSources(arguments, [&](LogFolder&& folder) {
+        trouble = WalkLogSources(arguments, [&](LogFolder&& folder) {
             std::unique_lock<std::mutex> hold(shared.lock);
             shared.changed.wait(hold, [&] { return shared.found - shared.handedOn < ahead; });
             shared.waiting.emplace_back(shared.found++, std::move(folder));
+            if (shared.found - shared.handedOn > progress.foldersHeldAtMost) {
+                progress.foldersHeldAtMost = shared.found - shared.handedOn;
+            }
             shared.changed.notify_all();
         });
         std::lock_guard<std::mutex> hold(shared.lock);
@@ -110,5 +112,5 @@ std::vector<std::string> ReadInOrder(const std::vector<std::string>& arguments, 
     walker.join();
     for (std::thread& reader : readers) reader.join();
     if (tick) tick();
-    return missing;
+    return trouble;
 }

@@ -44,10 +44,3 @@ void RunState::Continue(const RunState& later) {
     }
     shutDown = shutDown || later.shutDown;
 }
-
-FileDigest DigestLogFile(std::string_view bytes) {
-    FileDigest digest;
-    digest.unreadable =
-        ForEachLogLine(bytes, [&digest](const LogLineView& line) { digest.state.Take(line); });
-    return digest;
-}

@@ -26,10 +26,3 @@ struct RunState {
     // Goes on with the lines of a later file of the same run: the same as taking them here.
     void Continue(const RunState& later);
 };
-
-// One file's bytes, taken in line by line.
-struct FileDigest {
-    RunState state;
-    int unreadable = 0;  // pieces that are no whole line
-};
-FileDigest DigestLogFile(std::string_view bytes);

@@ -1,5 +1,7 @@
 #include "report/Session.h"
 
+#include "report/Text.h"
+
 Session SessionOf(const LogRun& run) {
     Session session;
     session.folder = run.folder;
@@ -8,7 +10,7 @@ Session SessionOf(const LogRun& run) {
     if (state.empty) return session;
     session.start = state.first;
     session.end = state.last;
-    session.page = state.page;
+    session.page = AnsiToUtf8(state.page);
     session.ignoredMessages = state.ignoredMessages;
     if (state.cause) {
         session.outcome = *state.cause;

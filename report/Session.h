@@ -8,11 +8,12 @@
 #include "report/Outcome.h"
 #include "report/Runs.h"
 
+// Its text is UTF-8, cleaned once here, so that every output shows the same thing.
 struct Session {
-    std::string folder;
+    std::string folder;  // valid UTF-8
     UtcTime start;
     UtcTime end;
-    std::string page;  // the value logged for PageName, empty when absent
+    std::string page;  // the value logged for PageName, in UTF-8; empty when absent
     Outcome outcome = Outcome::kUnknown;
     std::optional<int> exitCode;  // only where the log shows what the program returned
     bool cleanShutdown = false;

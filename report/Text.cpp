@@ -1,5 +1,7 @@
 #include "report/Text.h"
 
+#include <cstring>
+
 namespace {
 
 // Windows-1252 from 0x80 to 0x9F; 0 where the code page defines nothing.
@@ -42,9 +44,13 @@ std::string AnsiToUtf8(const std::string& bytes) {
 }
 
 std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    // A spreadsheet takes a cell that begins with one of these as a formula: a leading
+    // apostrophe makes it text again.
+    const bool formulaLike = !text.empty() && std::strchr("=+-@\t\r", text.front()) != nullptr;
+    const std::string shown = formulaLike ? "'" + text : text;
+    if (shown.find_first_of(",\"\r\n") == std::string::npos) return shown;
     std::string quoted = "\"";
-    for (const char c : text) {
+    for (const char c : shown) {
         if (c == '"') quoted.push_back('"');
         quoted.push_back(c);
     }

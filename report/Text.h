@@ -9,7 +9,9 @@
 // leaves undefined become U+FFFD, so nothing a file holds can make invalid output.
 std::string AnsiToUtf8(const std::string& bytes);
 
-// One CSV field: quoted (with its quotes doubled) when it holds a comma, quote or line break.
+// One CSV field of text: quoted (with its quotes doubled) when it holds a comma, quote or line
+// break; one that a spreadsheet would take for a formula (a first "=", "+", "-", "@", tab or
+// carriage return) begins with an apostrophe.
 std::string CsvField(const std::string& text);
 
 // Text for HTML content and attribute values.

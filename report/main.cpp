@@ -7,8 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <memory>
-#include <queue>
+#include <utility>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,7 +17,9 @@
 #include "report/HtmlReport.h"
 #include "report/JsonLines.h"
 #include "report/Kiosk.h"
+#include "report/NewestTrouble.h"
 #include "report/Options.h"
+#include "report/OutputFile.h"
 #include "report/Pipeline.h"
 #include "report/Progress.h"
 #include "report/PromMetrics.h"
@@ -38,67 +39,12 @@ constexpr char kUsage[] =
 // One kiosk's folder of a few days gets the page with every session on it.
 constexpr size_t kKioskPageSessionsAtMost = 5000;
 constexpr size_t kKioskPageDaysAtMost = 7;
-constexpr size_t kOutputBufferBytes = 1 << 20;
 
 int Usage(const std::string& why) {
     if (!why.empty()) std::fprintf(stderr, "VistalyneLogReport: %s\n", why.c_str());
     std::fputs(kUsage, stderr);
     return 2;
 }
-
-struct FileCloser {
-    void operator()(std::FILE* file) const {
-        if (file != nullptr && file != stdout) std::fclose(file);
-    }
-};
-using OutputFile = std::unique_ptr<std::FILE, FileCloser>;
-
-OutputFile OpenOutput(const std::string& path) {
-    std::FILE* file = path == "-" ? stdout : std::fopen(path.c_str(), "wb");
-    if (file != nullptr) std::setvbuf(file, nullptr, _IOFBF, kOutputBufferBytes);
-    return OutputFile(file);
-}
-
-bool WriteWhole(const std::string& path, const std::string& text) {
-    OutputFile file = OpenOutput(path);
-    if (!file) return false;
-    const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-    std::FILE* done = file.release();
-    return (done == stdout ? std::fflush(done) : std::fclose(done)) == 0 && written;
-}
-
-// Written beside the file and renamed over it, so a collector never reads half a file.
-bool WriteReplacing(const std::string& path, const std::string& text) {
-    const std::string temporary = path + ".tmp";
-    if (!WriteWhole(temporary, text)) return false;
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error) std::filesystem::remove(temporary, error);
-    return !error;
-}
-
-// The newest sessions in trouble, at most a page's worth, gathered as they go by.
-class NewestTrouble {
-public:
-    void Offer(const Session& session) {
-        ++inAll;
-        kept.push(session);
-        if (kept.size() > kFleetTroubleShown) kept.pop();
-    }
-    std::vector<Session> NewestFirst() {
-        std::vector<Session> sessions;
-        for (; !kept.empty(); kept.pop()) sessions.push_back(kept.top());
-        std::reverse(sessions.begin(), sessions.end());
-        return sessions;
-    }
-    int inAll = 0;
-
-private:
-    struct Newer {
-        bool operator()(const Session& a, const Session& b) const { return b.start < a.start; }
-    };
-    std::priority_queue<Session, std::vector<Session>, Newer> kept;  // the oldest on top
-};
 
 }  // namespace
 
@@ -108,13 +54,22 @@ int main(int argc, char** argv) {
         ParseOptions(std::vector<std::string>(argv + 1, argv + argc), options);
     if (!wrong.empty()) return Usage(wrong);
 
-    bool written = true;
-    OutputFile csv, jsonl;
-    if (!options.csv.empty() && (csv = OpenOutput(options.csv))) {
-        std::fputs((std::string(kCsvHeader) + "\r\n").c_str(), csv.get());
+    // Every output is opened before anything is read: a path that cannot be written fails now,
+    // not after the whole fleet was read.
+    OutputFile csv, jsonl, kiosksCsv, prom, html;
+    const std::pair<OutputFile*, const std::string*> outputs[] = {{&csv, &options.csv},
+                                                                  {&jsonl, &options.jsonl},
+                                                                  {&kiosksCsv, &options.kiosksCsv},
+                                                                  {&prom, &options.prom},
+                                                                  {&html, &options.html}};
+    for (const auto& output : outputs) {
+        if (output.second->empty()) continue;
+        if (!output.first->Open(*output.second, output.first == &prom)) {
+            std::fprintf(stderr, "VistalyneLogReport: %s\n", output.first->Problem().c_str());
+            return 1;
+        }
     }
-    if (!options.jsonl.empty()) jsonl = OpenOutput(options.jsonl);
-    written = (options.csv.empty() || csv) && (options.jsonl.empty() || jsonl);
+    csv.Write(std::string(kCsvHeader) + "\r\n");
     // The JSON Lines may take standard output; the summary then goes to standard error.
     std::FILE* console = options.jsonl == "-" ? stderr : stdout;
 
@@ -132,7 +87,7 @@ int main(int argc, char** argv) {
     SummaryBuilder summary;
     ReadCounts read;
     std::vector<Kiosk> kiosks;
-    NewestTrouble trouble;
+    NewestTrouble trouble(kFleetTroubleShown);
     std::vector<Session> kioskPage;  // while the logs are still one kiosk's few days
     bool oneKiosk = true;
     std::vector<Session> inPeriod;
@@ -148,8 +103,8 @@ int main(int argc, char** argv) {
         }
         for (const Session& session : inPeriod) {
             summary.Add(session);
-            if (csv) std::fputs(CsvRow(session).c_str(), csv.get());
-            if (jsonl) std::fputs(JsonLine(session).c_str(), jsonl.get());
+            csv.Write(CsvRow(session));
+            jsonl.Write(JsonLine(session));
             if (session.InTrouble()) trouble.Offer(session);
             if (oneKiosk && kioskPage.size() <= kKioskPageSessionsAtMost) {
                 kioskPage.push_back(session);
@@ -162,35 +117,38 @@ int main(int argc, char** argv) {
     };
     const unsigned workers =
         options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
-    const std::vector<std::string> missing =
-        ReadInOrder(options.sources, workers, progress, take, tick);
+    const WalkTrouble walk = ReadInOrder(options.sources, workers, progress, take, tick);
     if (showProgress) std::fputs("\n", stderr);
-    for (const std::string& argument : missing) {
+    for (const std::string& argument : walk.missing) {
         std::fprintf(stderr, "no log folder or file: %s\n", argument.c_str());
     }
+    for (const std::string& folder : walk.unlisted) {
+        std::fprintf(stderr, "folder not read: %s\n", folder.c_str());
+    }
 
+    read.unlistedFolders = static_cast<int>(walk.unlisted.size());
     const Summary finished = summary.Finish(read);
     SortWorstFirst(kiosks);
-    std::fputs(ConsoleText(finished, kiosks).c_str(), console);
-    for (OutputFile* file : {&csv, &jsonl}) {
-        if (*file && (std::ferror(file->get()) || std::fflush(file->get()) != 0)) written = false;
-        file->reset();
-    }
-    if (!options.kiosksCsv.empty())
-        written = WriteWhole(options.kiosksCsv, KiosksCsvText(kiosks)) && written;
-    if (!options.prom.empty()) {
+    const std::string consoleText = ConsoleText(finished, kiosks);
+    std::fwrite(consoleText.data(), 1, consoleText.size(), console);
+    kiosksCsv.Write(KiosksCsvText(kiosks));
+    if (prom.IsOpen()) {
         std::vector<Kiosk> byFolder = kiosks;
         std::sort(byFolder.begin(), byFolder.end(),
                   [](const Kiosk& a, const Kiosk& b) { return a.folder < b.folder; });
-        written = WriteReplacing(options.prom, PromText(byFolder)) && written;
+        prom.Write(PromText(byFolder));
     }
-    if (!options.html.empty()) {
+    if (html.IsOpen()) {
         const bool kioskSized = oneKiosk && finished.perDay.size() <= kKioskPageDaysAtMost;
-        const std::string page =
-            kioskSized ? HtmlPage(finished, kioskPage)
-                       : FleetPage(finished, kiosks, trouble.NewestFirst(), trouble.inAll);
-        written = WriteWhole(options.html, page) && written;
+        html.Write(kioskSized
+                       ? HtmlPage(finished, kioskPage)
+                       : FleetPage(finished, kiosks, trouble.NewestFirst(), trouble.InAll()));
     }
-    if (!written) std::fprintf(stderr, "could not write a report file\n");
-    return written && missing.empty() ? 0 : 1;
+    bool written = true;
+    for (const auto& output : outputs) {
+        if (output.first->Finish()) continue;
+        std::fprintf(stderr, "VistalyneLogReport: %s\n", output.first->Problem().c_str());
+        written = false;
+    }
+    return written && walk.missing.empty() && walk.unlisted.empty() ? 0 : 1;
 }

@@ -57,6 +57,13 @@ pids+=($!)
 
 "$report" --prom "$work/textfile/vistalyne.prom" "$repo/report/tests/corpus" >"$work/summary.txt"
 expected=$(sed -n 's/^Sessions: *\([0-9]*\)$/\1/p' "$work/summary.txt")
+# The corpus holds sessions: a count that is empty or 0 means the summary was misread, and
+# would match Prometheus' empty answer before its first scrape.
+if ! [[ "$expected" =~ ^[1-9][0-9]*$ ]]; then
+    echo "the report's summary has no count of sessions:"
+    cat "$work/summary.txt"
+    exit 1
+fi
 echo "the report counted $expected sessions"
 query="http://127.0.0.1:$prometheus_port/api/v1/query?query=sum(vistalyne_sessions_total)"
 start=$SECONDS

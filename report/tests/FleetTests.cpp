@@ -46,7 +46,7 @@ TEST(Fleet, EveryKioskUnderTheRootIsReadInOrderAndTheBadOneRanksFirst) {
     ReadProgress progress;
     std::vector<Kiosk> kiosks;
     int sessions = 0;
-    const auto missing = ReadInOrder(
+    const WalkTrouble walk = ReadInOrder(
         {root.string(), (root / "absent").string()}, 3, progress,
         [&](FolderRead&& read) {
             sessions += static_cast<int>(read.sessions.size());
@@ -55,7 +55,8 @@ TEST(Fleet, EveryKioskUnderTheRootIsReadInOrderAndTheBadOneRanksFirst) {
         nullptr);
     fs::remove_all(root);
 
-    EXPECT_EQ(std::vector<std::string>{(root / "absent").string()}, missing);
+    EXPECT_EQ(std::vector<std::string>{(root / "absent").string()}, walk.missing);
+    EXPECT_TRUE(walk.unlisted.empty());
     EXPECT_EQ(48u, progress.files.load());
     EXPECT_EQ(48, sessions);
     ASSERT_EQ(12u, kiosks.size());

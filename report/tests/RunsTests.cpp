@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "report/LogDigest.h"
 #include "report/Session.h"
 
 namespace {

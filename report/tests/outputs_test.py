@@ -80,7 +80,9 @@ try:
         check("--jsonl - writes the same lines to standard output", piped.stdout == f.read())
     check("... and the summary to standard error", b"Sessions:" in piped.stderr)
 
-    # A second run replaces the metrics whole, leaving no temporary file.
+    # A second run replaces the metrics whole (a new file renamed over the old), leaving no
+    # temporary file.
+    first_metrics = os.stat(out["vistalyne.prom"])
     since = "2026-12-08 16:19:00"
     second = run("--since", since, "--until", "2026-12-09", "--csv", out["sessions.csv"],
                  "--prom", out["vistalyne.prom"], corpus)
@@ -91,7 +93,9 @@ try:
         total = sum(int(line.rsplit(" ", 1)[1]) for line in f
                     if line.startswith("vistalyne_sessions_total{"))
     check("... in the metrics too", total == len(in_period))
+    second_metrics = os.stat(out["vistalyne.prom"])
     check("the metrics file is replaced, no temporary left beside it",
+          second_metrics.st_ino != first_metrics.st_ino and
           os.listdir(work).count("vistalyne.prom.tmp") == 0)
 
     # Damaged logs still give metrics that promtool accepts.
@@ -108,9 +112,45 @@ try:
     os.makedirs(os.path.join(damaged, 'a "quoted"\\folder'))
     with open(os.path.join(damaged, 'a "quoted"\\folder', "x.log"), "wb") as f:
         f.write(b"\x89PNG\r\n")
-    run("--prom", out["vistalyne.prom"], damaged)
-    check("metrics of damaged logs pass promtool check metrics",
-          promtool_accepts(out["vistalyne.prom"]))
+    damaged_prom = os.path.join(work, "damaged.prom")  # not the earlier runs' file
+    damaged_run = run("--prom", damaged_prom, damaged)
+    check("the report of damaged logs succeeds", damaged_run.returncode == 0)
+    check("metrics of damaged logs pass promtool check metrics", promtool_accepts(damaged_prom))
+    with open(damaged_prom, encoding="utf-8") as f:
+        check("... with the folder's quote and backslash escaped in its label",
+              'quoted\\"\\\\folder"}' in f.read())
+
+    # A page and a folder as anybody could make them: a formula, a NUL byte, markup.
+    hostile = os.path.join(work, "=cmd|' /C calc'!A0")
+    os.makedirs(hostile)
+    good = os.path.join(corpus, "Session.OneSessionRunsFromStartToSessionEndWithTheExactLog")
+    with open(os.path.join(good, os.listdir(good)[0]), "rb") as f:
+        log = f.read()
+    for n, page in enumerate((b'=HYPERLINK("http://x","y")', b"Lo\x00bby", b"-1+2", b"<b>")):
+        with open(os.path.join(hostile, f"{n}.log"), "wb") as f:
+            f.write(log.replace(b"PageName,Home]", b"PageName," + page + b"]"))
+    hostile_csv = os.path.join(work, "hostile.csv")
+    hostile_jsonl = os.path.join(work, "hostile.jsonl")
+    hostile_run = run("--csv", hostile_csv, "--jsonl", hostile_jsonl, hostile)
+    with open(hostile_csv, "rb") as f:
+        lines = f.read().split(b"\r\n")
+    check("each hostile session is one whole CSV row, a NUL byte and all",
+          hostile_run.returncode == 0 and len(lines) == 6 and lines[-1] == b"" and
+          b"Lo\x00bby" in lines[2])
+    check("... and no cell begins as a formula",
+          all(not cell.lstrip(b'"').startswith((b"=", b"+", b"-", b"@"))
+              for line in lines[1:-1] for cell in line.split(b",")))
+    with open(hostile_jsonl, encoding="utf-8") as f:
+        pages = [json.loads(line)["page"] for line in f]
+    check("... and JSON Lines give the pages as they were",
+          pages == ['=HYPERLINK("http://x","y")', "Lo\x00bby", "-1+2", "<b>"])
+
+    # An output that cannot be written fails before anything is read, and says which.
+    unwritable = os.path.join(work, "absent", "sessions.csv")
+    refused = run("--csv", unwritable, corpus)
+    check("an output that cannot be opened is named, exit code 1, before any reading",
+          refused.returncode == 1 and unwritable.encode() in refused.stderr and
+          refused.stdout == b"")
 
     # One reading thread gives every output byte for byte as one per core does.
     def all_outputs(*jobs):
@@ -130,6 +170,46 @@ try:
     check(f"--jobs 1 writes every output as the default does (differing: {differing})",
           default["exit code"] == 0 and not differing)
     check("... and --jobs 3 too", all_outputs("--jobs", "3") == default)
+
+    # A folder that cannot be listed is counted, named, and makes the run fail. Root lists
+    # any folder, so as root the report runs as nobody.
+    fleet = os.path.join(work, "fleet")
+    for kiosk in ("kiosk-1", "kiosk-2"):
+        shutil.copytree(good, os.path.join(fleet, kiosk))
+    os.chmod(work, 0o755)
+    os.chmod(os.path.join(fleet, "kiosk-2"), 0)
+    as_nobody = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] \
+        if os.geteuid() == 0 else []
+    unlisted = subprocess.run([*as_nobody, report, fleet], capture_output=True, timeout=120)
+    os.chmod(os.path.join(fleet, "kiosk-2"), 0o755)
+    check("a folder that cannot be listed is named on standard error, exit code 1",
+          unlisted.returncode == 1 and
+          f"folder not read: {fleet}/kiosk-2: ".encode() in unlisted.stderr)
+    check("... counted in the summary, and the rest read",
+          b"Folders not read:  1" in unlisted.stdout and b"Sessions:          1" in unlisted.stdout)
+
+    # A foreign file of gigabytes (sparse: it takes no disk) is read in bounded memory: a
+    # session's lines, then 4.25 GiB without a line end, then the session's last line.
+    huge = os.path.join(work, "huge")
+    os.makedirs(huge)
+    lines = log.split(b"\r\n")
+    with open(os.path.join(huge, "huge.log"), "wb") as f:
+        f.write(b"\r\n".join(lines[:-2]) + b"\r\n")
+        f.truncate(17 << 28)
+        f.seek(0, 2)
+        f.write(b"\r\n" + lines[-2] + b"\r\n")
+    reader = subprocess.Popen([report, "--csv", os.path.join(work, "huge.csv"), huge],
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    huge_out = reader.stdout.read()
+    reader.stderr.read()
+    _, status, usage = os.wait4(reader.pid, 0)
+    rows = read_csv(os.path.join(work, "huge.csv"))
+    check(f"a 4.25 GiB file is read whole in {usage.ru_maxrss // 1024} MB at most (under 100 MB)",
+          os.waitstatus_to_exitcode(status) == 0 and usage.ru_maxrss < 100 * 1024)
+    check("... its session read to its closing line, the long line one unreadable line",
+          len(rows) == 1 and rows[0]["outcome"] == "ended" and
+          rows[0]["clean_shutdown"] == "yes" and b"Unreadable lines:  1 " in huge_out)
+    os.remove(os.path.join(huge, "huge.log"))
 
     for wrong in (["--since", "2026-12-32"], ["--until", "08.12.2026"], ["--since"],
                   ["--jobs", "0"], ["--jobs", "-2"], ["--jobs", "two"], ["--jobs", "2x"],
