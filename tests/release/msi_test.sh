@@ -11,7 +11,10 @@ source scripts/wine-env
 work=$(mktemp -d)
 installed="$WINEPREFIX/drive_c/Program Files (x86)/Vistalyne Session Handler"
 kiosk_key='HKLM\Software\Ferrowick\Korvane'
+# Every step of the clean-up runs, whatever the one before it did: a package that is not
+# installed fails its removal, and must not keep the next one installed in the shared prefix.
 cleanup() {
+    set +e
     for msi in "$work"/next/*.msi "$work"/first/*.msi; do
         [ -f "$msi" ] && "$WINE_LOADER" msiexec /x "$(windows_path "$msi")" /qn </dev/null >/dev/null 2>&1
     done

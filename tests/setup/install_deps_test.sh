@@ -11,6 +11,10 @@ mkdir "$work/bin"
 cat >"$work/bin/apt-get" <<'STANDIN'
 #!/usr/bin/env bash
 echo "$*" >>"$STANDIN_STATE/calls"
+# What holds services back while packages install: the test's own file, never the machine's.
+[ -x "$VSH_POLICY_RC_D" ] && echo "held by the test's file" >>"$STANDIN_STATE/held"
+[ "$(stat -c %i.%Y /usr/sbin/policy-rc.d 2>/dev/null || echo absent)" = "$MACHINE_POLICY" ] ||
+    echo "the machine's policy-rc.d changed" >>"$STANDIN_STATE/held"
 case " $* " in
 *" update "*)
     echo "E: Failed to fetch http://mirror.invalid/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz  File has unexpected size (2170 != 2168). Mirror sync in progress? [IP: 127.0.0.1 80]" >&2
@@ -40,7 +44,12 @@ cat >"$work/bin/dpkg" <<'STANDIN'
 [ "$1" = --print-foreign-architectures ] && { echo i386; exit 0; }
 echo "dpkg $*" >>"$STANDIN_STATE/calls"
 STANDIN
+# The locale is there; were it not, the machine's locales must not be changed by a test.
+printf '#!/bin/sh\necho C.utf8; echo ja_JP.utf8\n' >"$work/bin/locale"
+printf '#!/bin/sh\necho "localedef $*" >>"$STANDIN_STATE/calls"; exit 1\n' >"$work/bin/localedef"
 chmod +x "$work/bin"/*
+export MACHINE_POLICY
+MACHINE_POLICY=$(stat -c %i.%Y /usr/sbin/policy-rc.d 2>/dev/null || echo absent)
 
 failures=0
 check() {  # check WHAT FILE PATTERN: the file holds a line matching the pattern
@@ -59,7 +68,8 @@ run() {
     export STANDIN_STATE="$work/$name"
     mkdir -p "$STANDIN_STATE"
     local status=0
-    env "$@" PATH="$work/bin:$PATH" VSH_APT_RETRY_PAUSE_S=0 \
+    env VSH_POLICY_RC_D="$STANDIN_STATE/policy-rc.d" "$@" PATH="$work/bin:$PATH" \
+        VSH_APT_RETRY_PAUSE_S=0 \
         VSH_WINE32_NOTE="$STANDIN_STATE/wine32-note" \
         bash "$repo/scripts/install-deps" >"$STANDIN_STATE/out" 2>&1 || status=$?
     sed "s/^/  [$name] /" "$STANDIN_STATE/out"
@@ -88,5 +98,27 @@ if grep -qx 'wine32:i386' "$state/installed"; then
     echo "FAILED: wine32 counted as installed"
     failures=$((failures + 1))
 fi
+
+check "services were held back by the test's own file" "$state/held" "^held by the test's file$"
+if grep -q "machine's" "$state/held" || [ -e "$state/policy-rc.d" ]; then
+    echo "FAILED: $(grep "machine's" "$state/held"; [ ! -e "$state/policy-rc.d" ] || echo "the file was left")"
+    failures=$((failures + 1))
+fi
+
+# A policy-rc.d left by a run that was killed goes; anybody else's stays as it was.
+state=$work/killed
+mkdir -p "$state"
+printf '#!/bin/sh\n# held by scripts/install-deps, process 999999999\nexit 101\n' >"$state/policy-rc.d"
+run killed
+check "one left by a killed run is removed" "$state/out" "Removing .*policy-rc.d, left by a run"
+[ ! -e "$state/policy-rc.d" ] && echo "ok: ... and not left again" ||
+    { echo "FAILED: a policy-rc.d was left"; failures=$((failures + 1)); }
+state=$work/admin
+mkdir -p "$state"
+printf '#!/bin/sh\nexit 0\n' >"$state/policy-rc.d"
+run admin
+grep -qx 'exit 0' "$state/policy-rc.d" && ! grep -q Removing "$state/out" &&
+    echo "ok: anybody else's policy-rc.d is left as it was" ||
+    { echo "FAILED: anybody else's policy-rc.d was changed"; failures=$((failures + 1)); }
 
 [ "$failures" -eq 0 ] && echo "install-deps went through both half-synced mirrors" || exit 1
