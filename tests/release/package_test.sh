@@ -1,16 +1,49 @@
 #!/usr/bin/env bash
 # The release script's promises: the zip and the MSI hold the tested programs byte for byte,
 # the zip with sums that match; its comparison fails when two packages differ by one byte; and
-# signed, every program and the MSI pass osslsigncode verify, and a byte changed fails it.
+# signed, every program and the MSI pass osslsigncode verify, and a byte changed fails it;
+# signed with time stamps from an authority (a throwaway one on loopback), each verifies with
+# its time stamp, dated within the run, and an authority that is down or answers garbage
+# fails the package with a message that names it.
 #   package_test.sh holds-the-tested-bytes | compare-fails-on-a-difference | signs-what-it-ships
+#                   | signs-with-a-time-stamp
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+servers=()
+finish() {
+    for pid in "${servers[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${servers[@]}"; do wait "$pid" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap finish EXIT
 version=$(head -n1 "$repo/VERSION")
 name="VistalyneSessionHandler-$version-win32"
 
-[ "$1" = signs-what-it-ships ] || VSH_DIST_DIR="$work/a" "$repo/scripts/package" --no-tests >/dev/null
+# A throwaway code-signing certificate, made here; its password only in the environment.
+make_signing_certificate() {
+    export VSH_SIGN_PASSWORD="throwaway $RANDOM"
+    openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Vistalyne test signing" \
+        -addext extendedKeyUsage=codeSigning -keyout "$work/key.pem" -out "$work/cert.pem" \
+        2>/dev/null
+    openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" -out "$work/cert.pfx" \
+        -passout env:VSH_SIGN_PASSWORD
+}
+
+# start_authority NAME [--garbage]: a time-stamp authority on a free loopback port; its URL in
+# $authority_url. Waits at most 10 s for it to listen.
+start_authority() {
+    local folder=$work/$1
+    mkdir -p "$folder"
+    python3 "$repo/tests/release/time_stamp_authority.py" "$work/tsa.cnf" "$folder/port" \
+        "${@:2}" 2>"$folder/log" &
+    servers+=($!)
+    for _ in $(seq 100); do [ -s "$folder/port" ] && break; sleep 0.1; done
+    [ -s "$folder/port" ] || { cat "$folder/log"; echo "the time-stamp authority did not start"; exit 1; }
+    authority_url="http://127.0.0.1:$(cat "$folder/port")/"
+}
+
+[[ "$1" == signs-* ]] || VSH_DIST_DIR="$work/a" "$repo/scripts/package" --no-tests >/dev/null
 case "$1" in
 holds-the-tested-bytes)
     python3 - "$work/a/$name.zip" "$repo/build/win32" "$name" "$version" <<'PY'
@@ -42,13 +75,7 @@ PY
     echo "the MSI holds the tested programs and the README, nothing else"
     ;;
 signs-what-it-ships)
-    # A throwaway code-signing certificate, made here; its password only in the environment.
-    export VSH_SIGN_PASSWORD="throwaway $RANDOM"
-    openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Vistalyne test signing" \
-        -addext extendedKeyUsage=codeSigning -keyout "$work/key.pem" -out "$work/cert.pem" \
-        2>/dev/null
-    openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" -out "$work/cert.pfx" \
-        -passout env:VSH_SIGN_PASSWORD
+    make_signing_certificate
     VSH_DIST_DIR="$work/a" "$repo/scripts/package" --no-tests --sign "$work/cert.pfx" >/dev/null
     (cd "$work" && unzip -q "a/$name.zip")
     msiextract -C "$work/msi" "$work/a/$name.msi" >/dev/null
@@ -71,6 +98,72 @@ signs-what-it-ships)
     done
     (cd "$work/$name" && sha256sum --quiet -c SHA256SUMS)
     echo "signed: both programs and the MSI verify, a changed byte fails, the sums are the signed bytes'"
+    ;;
+signs-with-a-time-stamp)
+    make_signing_certificate
+    # The authority's own certificate: extended key usage timeStamping, critical, as RFC 3161
+    # asks of a time-stamping certificate.
+    openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Vistalyne test time stamps" \
+        -addext "extendedKeyUsage=critical,timeStamping" \
+        -addext "keyUsage=critical,digitalSignature" \
+        -keyout "$work/tsa.key" -out "$work/tsa.pem" 2>/dev/null
+    echo 01 >"$work/tsa.serial"
+    cat >"$work/tsa.cnf" <<CNF
+[ tsa ]
+default_tsa = test
+[ test ]
+serial = $work/tsa.serial
+crypto_device = builtin
+signer_cert = $work/tsa.pem
+signer_key = $work/tsa.key
+signer_digest = sha256
+default_policy = 1.3.6.1.4.1.99999.1
+other_policies = 1.3.6.1.4.1.99999.2
+certs = $work/tsa.pem
+digests = sha1, sha256, sha384, sha512
+accuracy = secs:1
+ordering = yes
+tsa_name = yes
+ess_cert_id_chain = no
+ess_cert_id_alg = sha256
+CNF
+    start_authority good
+    started=$(date -u +%s)
+    VSH_DIST_DIR="$work/a" "$repo/scripts/package" --no-tests --sign "$work/cert.pfx" \
+        --timestamp "$authority_url" >/dev/null
+    ended=$(date -u +%s)
+    (cd "$work" && unzip -q "a/$name.zip")
+    for signed in "$work/$name/VistalyneSessionHandler.exe" "$work/$name/VistalyneLogReport.exe" \
+        "$work/a/$name.msi"; do
+        osslsigncode verify -CAfile "$work/cert.pem" -TSA-CAfile "$work/tsa.pem" -in "$signed" \
+            >"$work/verify.txt" 2>&1 ||
+            { cat "$work/verify.txt"; echo "not verified: $(basename "$signed")"; exit 1; }
+        grep -q "Timestamp Server Signature verification: ok" "$work/verify.txt" ||
+            { cat "$work/verify.txt"; echo "no verified time stamp: $(basename "$signed")"; exit 1; }
+        stamped=$(sed -n 's/^[[:space:]]*Timestamp time:[[:space:]]*//p' "$work/verify.txt" | head -n1)
+        at=$(date -u -d "$stamped" +%s)
+        if [ "$at" -lt $((started - 1)) ] || [ "$at" -gt $((ended + 1)) ]; then
+            echo "$(basename "$signed") is stamped $stamped, not within the run"
+            exit 1
+        fi
+        echo "ok: $(basename "$signed") verifies with its time stamp of $stamped"
+    done
+
+    # An authority that is down, and one that answers garbage, fail the package and are named.
+    dead_url="http://127.0.0.1:$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')/"
+    start_authority garbage --garbage
+    for url in "$dead_url" "$authority_url"; do
+        status=0
+        VSH_DIST_DIR="$work/failed" timeout 120 "$repo/scripts/package" --no-tests \
+            --sign "$work/cert.pfx" --timestamp "$url" >"$work/failed.txt" 2>&1 || status=$?
+        if [ "$status" -eq 0 ] || ! grep -qF "$url" "$work/failed.txt"; then
+            cat "$work/failed.txt"
+            echo "with the time-stamp authority $url the package exited with $status"
+            exit 1
+        fi
+        echo "ok: the authority $url fails the package, named: $(grep -F "$url" "$work/failed.txt" | head -n1)"
+    done
+    echo "signed with time stamps: both programs and the MSI verify, dated within the run"
     ;;
 compare-fails-on-a-difference)
     for package in "$name.zip" "$name.msi"; do
