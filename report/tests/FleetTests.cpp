@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "report/Kiosk.h"
 #include "report/Period.h"
@@ -75,6 +78,46 @@ TEST(Fleet, EveryKioskUnderTheRootIsReadInOrderAndTheBadOneRanksFirst) {
     const std::string csv = KiosksCsvText(kiosks);
     EXPECT_EQ(0u, csv.find(std::string(kKiosksCsvHeader) + "\r\n" + worst.folder +
                            ",4,1,1,0,0,2,0,0,0,0.7500,2026-12-08 "));
+}
+
+// The first folder takes long to read and its taking is slow: the workers read on ahead, out of
+// order, up to the bound and no further, and the folders are still handed on in order.
+TEST(Fleet, FoldersReadOutOfOrderAreHandedOnInOrderWithinTheBound) {
+    const fs::path root = fs::temp_directory_path() / "vsh-report-order";
+    fs::remove_all(root);
+    CopySession(kGood, root / "a-large", 0);
+    {
+        std::ofstream large(root / "a-large" / "session 1.log", std::ios::binary);
+        const std::string line = "261208|120000|100|" + std::string(200, 'x') + "|\r\n";
+        for (int i = 0; i < 100000; ++i) large << line;  // 22 MB, read while the rest go by
+    }
+    for (int k = 0; k < 40; ++k) CopySession(kNotFound, root / ("b-" + std::to_string(100 + k)), 0);
+
+    for (const unsigned workers : {1u, 3u}) {
+        ReadProgress progress;
+        std::vector<std::string> order;
+        std::uint64_t filesReadBeforeTheFirst = 0;
+        ReadInOrder(
+            {root.string()}, workers, progress,
+            [&](FolderRead&& read) {
+                if (order.empty()) {
+                    filesReadBeforeTheFirst = progress.files.load();
+                    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                }
+                order.push_back(read.folder);
+            },
+            nullptr);
+        ASSERT_EQ(41u, order.size()) << workers;
+        EXPECT_TRUE(std::is_sorted(order.begin(), order.end())) << workers;
+        if (workers == 1) {
+            EXPECT_EQ(2u, filesReadBeforeTheFirst);  // one folder at a time, on this thread
+            EXPECT_EQ(1u, progress.foldersHeldAtMost.load());
+        } else {
+            EXPECT_GT(filesReadBeforeTheFirst, 2u);  // others were read while it was
+            EXPECT_EQ(3u * 2 + 1, progress.foldersHeldAtMost.load());
+        }
+    }
+    fs::remove_all(root);
 }
 
 TEST(Period, ReadsBothFormsRefusesTheRestAndHoldsStartsFromSinceUntilUntil) {
