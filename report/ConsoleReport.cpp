@@ -93,6 +93,10 @@ std::string ConsoleText(const Summary& summary, const std::vector<Kiosk>& worstF
                  summary.read.files, summary.read.unreadableFiles);
     text +=
         Line("Unreadable lines:  %d (torn, garbled or cut short)", summary.read.unreadableLines);
+    if (summary.inProgress > 0) {
+        text += Line("In progress:       %d (no closing line yet; counted once settled)",
+                     summary.inProgress);
+    }
     if (summary.read.unlistedFolders > 0) {
         text += Line("Folders not read:  %d (their listing failed; named on standard error)",
                      summary.read.unlistedFolders);

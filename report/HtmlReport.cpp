@@ -129,6 +129,10 @@ std::string SummaryTables(const Summary& summary) {
                            " unreadable: empty or not a session log)");
     fact("Unreadable lines",
          std::to_string(summary.read.unreadableLines) + " (torn, garbled or cut short)");
+    if (summary.inProgress > 0) {
+        fact("In progress",
+             std::to_string(summary.inProgress) + " (no closing line yet; counted once settled)");
+    }
     if (summary.read.unlistedFolders > 0) {
         fact("Folders not read",
              std::to_string(summary.read.unlistedFolders) + " (their listing failed)");

@@ -11,6 +11,11 @@ Kiosk KioskOf(const std::string& folder, const std::vector<Session>& sessions,
     kiosk.folder = folder;
     kiosk.read = read;
     for (const Session& s : sessions) {
+        if (s.open) {
+            if (kiosk.open == 0 || s.start < kiosk.oldestOpenStart) kiosk.oldestOpenStart = s.start;
+            ++kiosk.open;
+            continue;
+        }
         if (kiosk.sessions == 0 || s.start < kiosk.firstStart) kiosk.firstStart = s.start;
         if (kiosk.sessions == 0 || kiosk.lastStart < s.start) kiosk.lastStart = s.start;
         ++kiosk.sessions;

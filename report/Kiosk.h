@@ -16,7 +16,9 @@ constexpr std::array<long long, 10> kDurationBuckets = {1,   5,   10,   30,   60
 struct Kiosk {
     std::string folder;
     ReadCounts read;
-    int sessions = 0;
+    int sessions = 0;  // settled ones: the figures below are theirs
+    int open = 0;      // sessions not settled yet
+    UtcTime oldestOpenStart;
     OutcomeCounts byOutcome{};
     int unclean = 0;
     int trouble = 0;  // sessions not ended or closed, or not shut down cleanly

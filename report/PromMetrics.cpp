@@ -69,6 +69,20 @@ std::string PromText(const std::vector<Kiosk>& kiosks) {
                           k.lastStart.Seconds());
                }
            });
+    Family(text, "vistalyne_sessions_open", "gauge",
+           "Sessions whose log is not settled yet: in progress, or cut short without a later "
+           "run to show it.",
+           kiosks, [&](const Kiosk& k, const std::string& folder) {
+               sample("vistalyne_sessions_open", folder, k.open);
+           });
+    Family(text, "vistalyne_oldest_open_session_start_timestamp_seconds", "gauge",
+           "When the oldest session still open started, in seconds since 1970 (UTC).", kiosks,
+           [&](const Kiosk& k, const std::string& folder) {
+               if (k.open > 0) {
+                   sample("vistalyne_oldest_open_session_start_timestamp_seconds", folder,
+                          k.oldestOpenStart.Seconds());
+               }
+           });
     Family(text, "vistalyne_log_files_read_total", "counter", "Log files read.", kiosks,
            [&](const Kiosk& k, const std::string& folder) {
                sample("vistalyne_log_files_read_total", folder, k.read.files);

@@ -81,5 +81,17 @@ std::vector<LogRun> JoinIntoRuns(std::vector<LogFileInput> files) {
         ++run.files;
         folderRuns.Put(run, continued);
     }
+    // Settled: closed, or some run started after it at or after its last line (runs started
+    // side by side may both still be going on).
+    std::map<std::string, std::int64_t> latestLaterStart;  // by folder, of the runs after
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+        const auto later = latestLaterStart.find(run->folder);
+        run->settled = IsClosed(run->state) || (later != latestLaterStart.end() &&
+                                                later->second >= run->state.last.Seconds());
+        std::int64_t& latest = latestLaterStart[run->folder];
+        if (later == latestLaterStart.end() || latest < run->state.first.Seconds()) {
+            latest = run->state.first.Seconds();
+        }
+    }
     return runs;
 }

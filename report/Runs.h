@@ -17,11 +17,15 @@ struct LogRun {
     std::string folder;
     RunState state;
     int files = 0;
+    // Its log is closed, or a later run started in the folder after its last line (it was cut
+    // short); until then it may still be going on.
+    bool settled = false;
 };
 
 // A file opening with "Starting new UTC Logfile" starts a run. One opening with "Starting next
 // UTC logfile" continues, in the same folder, the run whose last file ended with a rotation
 // notice at that time; one opening with the missing-file notice continues the open run that
 // wrote last before it. A file that continues nothing, or opens with neither, starts a run of
-// its own. Files without a readable line belong to no run.
+// its own. Files without a readable line belong to no run. The runs come in the order they
+// started.
 std::vector<LogRun> JoinIntoRuns(std::vector<LogFileInput> files);

@@ -6,6 +6,7 @@ Session SessionOf(const LogRun& run) {
     Session session;
     session.folder = run.folder;
     session.files = run.files;
+    session.open = !run.settled;
     const RunState& state = run.state;
     if (state.empty) return session;
     session.start = state.first;

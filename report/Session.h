@@ -19,6 +19,9 @@ struct Session {
     bool cleanShutdown = false;
     int files = 0;
     int ignoredMessages = 0;
+    // Not settled yet: its run may still be going on, so its outcome is not final. It is shown
+    // as in progress and counted nowhere else.
+    bool open = false;
 
     long long DurationSeconds() const { return end.Seconds() - start.Seconds(); }
     // Not ended by the kiosk or closed, or not shut down cleanly.

@@ -24,6 +24,10 @@ long long Percentile(const std::map<long long, int>& counted, int total, int per
 }
 
 void SummaryBuilder::Add(const Session& session) {
+    if (session.open) {
+        ++summary.inProgress;
+        return;
+    }
     if (summary.sessions == 0 || session.start < summary.first) summary.first = session.start;
     if (summary.sessions == 0 || summary.last < session.end) summary.last = session.end;
     ++summary.sessions;

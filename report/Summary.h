@@ -16,8 +16,9 @@ using OutcomeCounts = std::array<int, kOutcomeCount>;
 
 struct Summary {
     ReadCounts read;
-    int sessions = 0;
-    UtcTime first;  // the period covered
+    int sessions = 0;    // settled ones: the figures below are theirs
+    int inProgress = 0;  // sessions not settled yet
+    UtcTime first;       // the period covered
     UtcTime last;
     OutcomeCounts byOutcome{};
     int uncleanShutdowns = 0;

@@ -103,6 +103,7 @@ int main(int argc, char** argv) {
         }
         for (const Session& session : inPeriod) {
             summary.Add(session);
+            if (session.open) continue;  // in progress: shown in the summary only
             csv.Write(CsvRow(session));
             jsonl.Write(JsonLine(session));
             if (session.InTrouble()) trouble.Offer(session);

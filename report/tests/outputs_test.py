@@ -145,6 +145,40 @@ try:
     check("... and JSON Lines give the pages as they were",
           pages == ['=HYPERLINK("http://x","y")', "Lo\x00bby", "-1+2", "<b>"])
 
+    # A session in progress (its log cut after "sessionactive") is open: in no counter and in
+    # neither list of sessions, but in the open gauge; it counts once settled, by a later run.
+    kiosk = os.path.join(work, "kiosk")
+    os.makedirs(kiosk)
+    in_progress = log[:log.index(b"delaying application shutdown|\r\n") + 33]
+    with open(os.path.join(kiosk, "1.log"), "wb") as f:
+        f.write(in_progress)
+    def metrics_of(folder):
+        prom = os.path.join(work, "kiosk.prom")
+        done = run("--prom", prom, "--csv", os.path.join(work, "kiosk.csv"), folder)
+        values = {}
+        with open(prom) as f:
+            for line in f:
+                if not line.startswith("#"):
+                    name, value = line.rsplit(" ", 1)
+                    values[name.replace(folder, "F")] = int(value)
+        return done, values, len(read_csv(os.path.join(work, "kiosk.csv"))), promtool_accepts(prom)
+    done, values, rows, accepted = metrics_of(kiosk)
+    check("a session in progress is open, counted nowhere else",
+          done.returncode == 0 and accepted and rows == 0 and
+          values['vistalyne_sessions_open{folder="F"}'] == 1 and
+          values['vistalyne_unclean_shutdowns_total{folder="F"}'] == 0 and
+          sum(v for k, v in values.items() if k.startswith("vistalyne_sessions_total")) == 0 and
+          b"In progress:       1" in done.stdout)
+    with open(os.path.join(kiosk, "2.log"), "wb") as f:
+        f.write(log.replace(b"|161829|", b"|161929|"))  # a session a minute later
+    done, values, rows, accepted = metrics_of(kiosk)
+    check("... cut short once a later run started: counted once, as unknown and unclean",
+          done.returncode == 0 and accepted and rows == 2 and
+          values['vistalyne_sessions_open{folder="F"}'] == 0 and
+          values['vistalyne_sessions_total{folder="F",outcome="unknown"}'] == 1 and
+          values['vistalyne_sessions_total{folder="F",outcome="ended"}'] == 1 and
+          values['vistalyne_unclean_shutdowns_total{folder="F"}'] == 1)
+
     # An output that cannot be written fails before anything is read, and says which.
     unwritable = os.path.join(work, "absent", "sessions.csv")
     refused = run("--csv", unwritable, corpus)
