@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """Prints the summary of one width's run: its unit tests (from their own report), its
 whole-program tests and its fault suite (from ctest's JUnit file and the tests' labels); or,
-with --plain, one line for all the tests of a JUnit file.
+with --plain, one line for all the tests of one or more JUnit files (a build's tests run in
+parts).
 
     test_summary.py TITLE CTEST_JUNIT UNIT_XML CTEST_JSON
-    test_summary.py --plain TITLE CTEST_JUNIT
+    test_summary.py --plain TITLE CTEST_JUNIT...
 """
 import json
 import sys
@@ -70,9 +71,11 @@ def describe(counts):
 
 def main():
     if sys.argv[1] == "--plain":
-        title, junit = sys.argv[2:4]
-        counts = ctest_counts(junit, {})
-        print("{}: {}".format(title, describe(counts and counts["whole"])))
+        title, parts = sys.argv[2], [ctest_counts(junit, {}) for junit in sys.argv[3:]]
+        counts = None
+        if all(parts):
+            counts = {k: sum(part["whole"][k] for part in parts) for k in parts[0]["whole"]}
+        print("{}: {}".format(title, describe(counts)))
         return
     title, junit, unit, listing = sys.argv[1:5]
     ctest = ctest_counts(junit, labels_by_test(listing))
