@@ -12,8 +12,13 @@ constexpr size_t kOutputBufferBytes = 1 << 20;
 }  // namespace
 
 OutputFile::~OutputFile() {
+    Abandon();
+}
+
+void OutputFile::Abandon() {
     if (file == nullptr || file == stdout) return;
     std::fclose(file);
+    file = nullptr;
     if (written != path) {  // never finished: the file it would replace stays as it was
         std::error_code ignored;
         std::filesystem::remove(written, ignored);

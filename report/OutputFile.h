@@ -21,6 +21,8 @@ public:
     // Flushes and closes (and renames a replacing file over its path). False when anything
     // written was lost; Problem() then says what.
     bool Finish();
+    // Closes without a trace: a replacing file leaves the file it would replace as it was.
+    void Abandon();
     const std::string& Problem() const { return problem; }
 
 private:

@@ -133,7 +133,14 @@ int main(int argc, char** argv) {
     const std::string consoleText = ConsoleText(finished, kiosks);
     std::fwrite(consoleText.data(), 1, consoleText.size(), console);
     kiosksCsv.Write(KiosksCsvText(kiosks));
-    if (prom.IsOpen()) {
+    const bool readWhole = walk.missing.empty() && walk.unlisted.empty();
+    if (prom.IsOpen() && !readWhole) {
+        // Metrics of part of the logs would make series vanish, and no alert could fire: the
+        // last whole ones stay, and go stale for the alert that watches them.
+        prom.Abandon();
+        std::fprintf(stderr, "VistalyneLogReport: %s: not replaced, as not every log was read\n",
+                     options.prom.c_str());
+    } else if (prom.IsOpen()) {
         std::vector<Kiosk> byFolder = kiosks;
         std::sort(byFolder.begin(), byFolder.end(),
                   [](const Kiosk& a, const Kiosk& b) { return a.folder < b.folder; });
@@ -151,5 +158,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "VistalyneLogReport: %s\n", output.first->Problem().c_str());
         written = false;
     }
-    return written && walk.missing.empty() && walk.unlisted.empty() ? 0 : 1;
+    return written && readWhole ? 0 : 1;
 }

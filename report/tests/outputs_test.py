@@ -98,6 +98,16 @@ try:
           second_metrics.st_ino != first_metrics.st_ino and
           os.listdir(work).count("vistalyne.prom.tmp") == 0)
 
+    # A run that cannot read every log named leaves the last whole metrics in place.
+    with open(out["vistalyne.prom"], "rb") as f:
+        whole = f.read()
+    missing = run("--prom", out["vistalyne.prom"], corpus, os.path.join(work, "absent"))
+    with open(out["vistalyne.prom"], "rb") as f:
+        check("a log folder missing: exit code 1, and the last metrics stay as they were",
+              missing.returncode == 1 and b"not replaced" in missing.stderr and
+              f.read() == whole and os.stat(out["vistalyne.prom"]).st_ino == second_metrics.st_ino
+              and "vistalyne.prom.tmp" not in os.listdir(work))
+
     # Damaged logs still give metrics that promtool accepts.
     damaged = os.path.join(work, "damaged")
     shutil.copytree(corpus, damaged)
@@ -144,6 +154,29 @@ try:
         pages = [json.loads(line)["page"] for line in f]
     check("... and JSON Lines give the pages as they were",
           pages == ['=HYPERLINK("http://x","y")', "Lo\x00bby", "-1+2", "<b>"])
+
+    # A folder whose name is no UTF-8 (bytes, on Linux) and a page in Windows-1252 read alike
+    # in every output: cleaned once, where the session is built.
+    odd = os.path.join(work.encode(), b"caf\xe9 \xff")
+    os.makedirs(odd)
+    with open(os.path.join(odd, b"1.log"), "wb") as f:
+        f.write(log.replace(b"PageName,Home]", b"PageName,Men\xfc]"))
+    files = {ext: os.path.join(work, "odd." + ext) for ext in ("csv", "jsonl", "kiosks", "html")}
+    odd_run = run("--csv", files["csv"], "--jsonl", files["jsonl"], "--kiosks-csv",
+                  files["kiosks"], "--html", files["html"], odd)
+    folder = os.path.join(work, "caf\ufffd \ufffd")
+    texts = {}
+    for ext, path in files.items():
+        with open(path, encoding="utf-8") as f:  # valid UTF-8, or this fails
+            texts[ext] = f.read()
+    check("a folder and page of other bytes read the same in the CSVs, JSON Lines and page",
+          odd_run.returncode == 0 and
+          read_csv(files["csv"])[0]["folder"] == folder and
+          read_csv(files["csv"])[0]["page"] == "Men\u00fc" and
+          read_csv(files["kiosks"])[0]["folder"] == folder and
+          json.loads(texts["jsonl"])["folder"] == folder and
+          json.loads(texts["jsonl"])["page"] == "Men\u00fc" and
+          folder in texts["html"] and "Men\u00fc" in texts["html"])
 
     # A session in progress (its log cut after "sessionactive") is open: in no counter and in
     # neither list of sessions, but in the open gauge; it counts once settled, by a later run.
