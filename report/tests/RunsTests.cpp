@@ -140,62 +140,63 @@ TEST(SessionOf, TheFirstCauseDecidesAndTheExitCodeShowsOnlyOnTheProgramsOwnWayOu
 // A run is settled, and its session counted, once its log is closed or a later run started in
 // the folder after its last line; until then it may still be going on.
 TEST(JoinIntoRuns, ARunIsSettledOnceClosedOrFollowedByALaterRun) {
-    const std::string kActive = "999|Received sessionactive message, delaying application shutdown";
-    const std::string kEnd = "999|Received sessionend message, closing application";
+    const std::string active = "999|Received sessionactive message, delaying application shutdown";
+    const std::string end = "999|Received sessionend message, closing application";
+    // Started at 12:00:00, the session confirmed at 12:00:01: in progress from then on.
+    const std::vector<std::string> going = {At("120000", kNew), At("120001", active)};
+    const auto then = [&](std::vector<std::string> lines, std::vector<std::string> more) {
+        lines.insert(lines.end(), more.begin(), more.end());
+        return lines;
+    };
+    const Outcome unknown = Outcome::kUnknown, ended = Outcome::kEnded;
     const struct {
         const char* what;
         std::vector<LogFileInput> files;
         std::vector<bool> settled;  // by run, in the order they started
         std::vector<Outcome> outcomes;
     } cases[] = {
-        {"in progress: no closing line yet",
-         {File("f", "1.log", {At("120000", kNew), At("120001", kActive)})},
-         {false},
-         {Outcome::kUnknown}},
+        {"in progress: no closing line yet", {File("f", "1.log", going)}, {false}, {unknown}},
         {"closed by its own shut-down",
-         {File("f", "1.log", {At("120000", kNew), At("120001", kEnd), At("120001", kClosing)})},
+         {File("f", "1.log", then(going, {At("120002", end), At("120002", kClosing)}))},
          {true},
-         {Outcome::kEnded}},
+         {ended}},
         {"closed by the exit-time warning",
-         {File("f", "1.log", {At("120000", kNew), At("120001", kEnd), At("120001", kWarning)})},
+         {File("f", "1.log", then(going, {At("120002", end), At("120002", kWarning)}))},
          {true},
-         {Outcome::kEnded}},
+         {ended}},
         {"cut short: a later run started after its last line",
-         {File("f", "1.log", {At("120000", kNew), At("120001", kActive)}),
-          File("f", "2.log", {At("120500", kNew)})},
+         {File("f", "1.log", going), File("f", "2.log", {At("120500", kNew)})},
          {true, false},
-         {Outcome::kUnknown, Outcome::kUnknown}},
+         {unknown, unknown}},
         {"cut short in the second its successor started",
-         {File("f", "1.log", {At("120000", kNew), At("120001", kActive)}),
-          File("f", "2.log", {At("120001", kNew)})},
+         {File("f", "1.log", going), File("f", "2.log", {At("120001", kNew)})},
          {true, false},
-         {Outcome::kUnknown, Outcome::kUnknown}},
+         {unknown, unknown}},
         {"side by side: the later run started before its last line",
-         {File("f", "1.log", {At("120000", kNew), At("120009", kActive)}),
-          File("f", "2.log", {At("120005", kNew), At("120006", kEnd), At("120006", kClosing)})},
+         {File("f", "1.log", then(going, {At("120009", active)})),
+          File("f", "2.log", {At("120005", kNew), At("120006", end), At("120006", kClosing)})},
          {false, true},
-         {Outcome::kUnknown, Outcome::kEnded}},
+         {unknown, ended}},
         {"rotated: settled by the last file of the run",
-         {File("f", "1.log", {At("120000", kNew), At("120001", kActive), At("120002", kTooBig)}),
-          File("f", "2.log", {At("120002", kNext), At("120003", kEnd), At("120003", kClosing)})},
+         {File("f", "1.log", then(going, {At("120002", kTooBig)})),
+          File("f", "2.log", {At("120002", kNext), At("120003", end), At("120003", kClosing)})},
          {true},
-         {Outcome::kEnded}},
+         {ended}},
         {"rotated, the next file not there yet",
-         {File("f", "1.log", {At("120000", kNew), At("120001", kActive), At("120002", kTooBig)})},
+         {File("f", "1.log", then(going, {At("120002", kTooBig)}))},
          {false},
-         {Outcome::kUnknown}},
+         {unknown}},
         {"a run in another folder settles nothing here",
-         {File("f", "1.log", {At("120000", kNew), At("120001", kActive)}),
-          File("g", "2.log", {At("120500", kNew), At("120501", kClosing)})},
-         {false, true},
-         {Outcome::kUnknown, Outcome::kUnknown}},
+         {File("f", "1.log", going), File("g", "2.log", {At("120500", kNew)})},
+         {false, false},
+         {unknown, unknown}},
     };
     for (const auto& c : cases) {
         const std::vector<LogRun> runs = JoinIntoRuns(c.files);
         ASSERT_EQ(c.settled.size(), runs.size()) << c.what;
         for (size_t i = 0; i < runs.size(); ++i) {
-            EXPECT_EQ(c.settled[i], runs[i].settled) << c.what << ", run " << i;
             const Session session = SessionOf(runs[i]);
+            EXPECT_EQ(c.settled[i], runs[i].settled) << c.what << ", run " << i;
             EXPECT_EQ(!c.settled[i], session.open) << c.what << ", run " << i;
             EXPECT_EQ(c.outcomes[i], session.outcome) << c.what << ", run " << i;
         }

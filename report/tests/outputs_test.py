@@ -43,14 +43,29 @@ def read_csv(path):
         return list(csv.DictReader(f))
 
 
+OUTPUTS = ("sessions.csv", "sessions.jsonl", "kiosks.csv", "vistalyne.prom", "page.html")
+
+
+def all_outputs(source, *args):
+    """Every output of one run, each into a new folder: their bytes by name, the console, the
+    exit code, and their paths."""
+    folder = tempfile.mkdtemp(dir=work)
+    paths = {name: os.path.join(folder, name) for name in OUTPUTS}
+    done = run(*args, "--csv", paths["sessions.csv"], "--jsonl", paths["sessions.jsonl"],
+               "--kiosks-csv", paths["kiosks.csv"], "--prom", paths["vistalyne.prom"],
+               "--html", paths["page.html"], source)
+    result = {"exit code": done.returncode, "console": done.stdout, "paths": paths}
+    for name, path in paths.items():
+        with open(path, "rb") as f:
+            result[name] = f.read()
+    return result
+
+
 work = tempfile.mkdtemp()
 try:
-    out = {name: os.path.join(work, name) for name in
-           ("sessions.csv", "sessions.jsonl", "kiosks.csv", "vistalyne.prom", "page.html")}
-    first = run("--csv", out["sessions.csv"], "--jsonl", out["sessions.jsonl"],
-                "--kiosks-csv", out["kiosks.csv"], "--prom", out["vistalyne.prom"],
-                "--html", out["page.html"], corpus)
-    check("the report of the corpus succeeds", first.returncode == 0)
+    first = all_outputs(corpus)
+    out = first["paths"]
+    check("the report of the corpus succeeds", first["exit code"] == 0)
     rows = read_csv(out["sessions.csv"])
     with open(out["sessions.jsonl"], encoding="utf-8") as f:
         objects = [json.loads(line) for line in f]
@@ -96,7 +111,7 @@ try:
     second_metrics = os.stat(out["vistalyne.prom"])
     check("the metrics file is replaced, no temporary left beside it",
           second_metrics.st_ino != first_metrics.st_ino and
-          os.listdir(work).count("vistalyne.prom.tmp") == 0)
+          "vistalyne.prom.tmp" not in os.listdir(os.path.dirname(out["vistalyne.prom"])))
 
     # A run that cannot read every log named leaves the last whole metrics in place.
     with open(out["vistalyne.prom"], "rb") as f:
@@ -106,7 +121,7 @@ try:
         check("a log folder missing: exit code 1, and the last metrics stay as they were",
               missing.returncode == 1 and b"not replaced" in missing.stderr and
               f.read() == whole and os.stat(out["vistalyne.prom"]).st_ino == second_metrics.st_ino
-              and "vistalyne.prom.tmp" not in os.listdir(work))
+              and "vistalyne.prom.tmp" not in os.listdir(os.path.dirname(out["vistalyne.prom"])))
 
     # Damaged logs still give metrics that promtool accepts.
     damaged = os.path.join(work, "damaged")
@@ -130,87 +145,65 @@ try:
         check("... with the folder's quote and backslash escaped in its label",
               'quoted\\"\\\\folder"}' in f.read())
 
-    # A page and a folder as anybody could make them: a formula, a NUL byte, markup.
-    hostile = os.path.join(work, "=cmd|' /C calc'!A0")
+    # A folder and pages as anybody could make them: a formula, a NUL byte, markup, bytes
+    # that are no UTF-8 (a folder's name, on Linux) and Windows-1252. Each session is one whole
+    # row, no cell begins as a formula, and the text is the same in every output (cleaned once,
+    # where the session is built).
+    hostile = os.path.join(work.encode(), b"=cmd|' /C calc'!A0 caf\xe9")
     os.makedirs(hostile)
     good = os.path.join(corpus, "Session.OneSessionRunsFromStartToSessionEndWithTheExactLog")
     with open(os.path.join(good, os.listdir(good)[0]), "rb") as f:
         log = f.read()
-    for n, page in enumerate((b'=HYPERLINK("http://x","y")', b"Lo\x00bby", b"-1+2", b"<b>")):
-        with open(os.path.join(hostile, f"{n}.log"), "wb") as f:
+    pages = (b'=HYPERLINK("http://x","y")', b"Lo\x00bby", b"-1+2", b"<b>", b"Men\xfc")
+    for n, page in enumerate(pages):
+        with open(os.path.join(hostile, b"%d.log" % n), "wb") as f:
             f.write(log.replace(b"PageName,Home]", b"PageName," + page + b"]"))
-    hostile_csv = os.path.join(work, "hostile.csv")
-    hostile_jsonl = os.path.join(work, "hostile.jsonl")
-    hostile_run = run("--csv", hostile_csv, "--jsonl", hostile_jsonl, hostile)
-    with open(hostile_csv, "rb") as f:
-        lines = f.read().split(b"\r\n")
+    odd = all_outputs(hostile)
+    texts = {name: odd[name].decode("utf-8") for name in OUTPUTS}  # valid UTF-8, or this fails
+    lines = odd["sessions.csv"].split(b"\r\n")
     check("each hostile session is one whole CSV row, a NUL byte and all",
-          hostile_run.returncode == 0 and len(lines) == 6 and lines[-1] == b"" and
+          odd["exit code"] == 0 and len(lines) == 7 and lines[-1] == b"" and
           b"Lo\x00bby" in lines[2])
-    check("... and no cell begins as a formula",
+    check("... no cell of either CSV begins as a formula",
           all(not cell.lstrip(b'"').startswith((b"=", b"+", b"-", b"@"))
-              for line in lines[1:-1] for cell in line.split(b",")))
-    with open(hostile_jsonl, encoding="utf-8") as f:
-        pages = [json.loads(line)["page"] for line in f]
-    check("... and JSON Lines give the pages as they were",
-          pages == ['=HYPERLINK("http://x","y")', "Lo\x00bby", "-1+2", "<b>"])
-
-    # A folder whose name is no UTF-8 (bytes, on Linux) and a page in Windows-1252 read alike
-    # in every output: cleaned once, where the session is built.
-    odd = os.path.join(work.encode(), b"caf\xe9 \xff")
-    os.makedirs(odd)
-    with open(os.path.join(odd, b"1.log"), "wb") as f:
-        f.write(log.replace(b"PageName,Home]", b"PageName,Men\xfc]"))
-    files = {ext: os.path.join(work, "odd." + ext) for ext in ("csv", "jsonl", "kiosks", "html")}
-    odd_run = run("--csv", files["csv"], "--jsonl", files["jsonl"], "--kiosks-csv",
-                  files["kiosks"], "--html", files["html"], odd)
-    folder = os.path.join(work, "caf\ufffd \ufffd")
-    texts = {}
-    for ext, path in files.items():
-        with open(path, encoding="utf-8") as f:  # valid UTF-8, or this fails
-            texts[ext] = f.read()
-    check("a folder and page of other bytes read the same in the CSVs, JSON Lines and page",
-          odd_run.returncode == 0 and
-          read_csv(files["csv"])[0]["folder"] == folder and
-          read_csv(files["csv"])[0]["page"] == "Men\u00fc" and
-          read_csv(files["kiosks"])[0]["folder"] == folder and
-          json.loads(texts["jsonl"])["folder"] == folder and
-          json.loads(texts["jsonl"])["page"] == "Men\u00fc" and
-          folder in texts["html"] and "Men\u00fc" in texts["html"])
+              for line in lines[1:-1] + odd["kiosks.csv"].split(b"\r\n")[1:]
+              for cell in line.split(b",")))
+    folder = os.path.join(work, "=cmd|' /C calc'!A0 caf\ufffd")
+    sessions = [json.loads(line) for line in texts["sessions.jsonl"].splitlines()]
+    check("... and every output gives the same text",
+          [s["page"] for s in sessions] == [p.decode("cp1252") for p in pages] and
+          all(s["folder"] == folder for s in sessions) and
+          all(r["folder"] == folder for r in read_csv(odd["paths"]["sessions.csv"]))
+          and read_csv(odd["paths"]["kiosks.csv"])[0]["folder"] == folder and
+          "caf\ufffd" in texts["page.html"] and "Men\u00fc" in texts["page.html"] and
+          f'folder="{folder}"' in texts["vistalyne.prom"])
 
     # A session in progress (its log cut after "sessionactive") is open: in no counter and in
     # neither list of sessions, but in the open gauge; it counts once settled, by a later run.
     kiosk = os.path.join(work, "kiosk")
     os.makedirs(kiosk)
-    in_progress = log[:log.index(b"delaying application shutdown|\r\n") + 33]
     with open(os.path.join(kiosk, "1.log"), "wb") as f:
-        f.write(in_progress)
+        f.write(log[:log.index(b"delaying application shutdown|\r\n") + 33])
+
     def metrics_of(folder):
-        prom = os.path.join(work, "kiosk.prom")
-        done = run("--prom", prom, "--csv", os.path.join(work, "kiosk.csv"), folder)
-        values = {}
-        with open(prom) as f:
-            for line in f:
-                if not line.startswith("#"):
-                    name, value = line.rsplit(" ", 1)
-                    values[name.replace(folder, "F")] = int(value)
-        return done, values, len(read_csv(os.path.join(work, "kiosk.csv"))), promtool_accepts(prom)
-    done, values, rows, accepted = metrics_of(kiosk)
+        done = all_outputs(folder)
+        values = {line.rsplit(" ", 1)[0].replace(folder, "F"): int(line.rsplit(" ", 1)[1])
+                  for line in done["vistalyne.prom"].decode().splitlines()
+                  if not line.startswith("#")}
+        total = sum(v for k, v in values.items() if k.startswith("vistalyne_sessions_total"))
+        return (done["exit code"], promtool_accepts(done["paths"]["vistalyne.prom"]),
+                len(read_csv(done["paths"]["sessions.csv"])), total,
+                values['vistalyne_sessions_open{folder="F"}'],
+                values['vistalyne_unclean_shutdowns_total{folder="F"}'],
+                values['vistalyne_sessions_total{folder="F",outcome="unknown"}'],
+                b"In progress:       1" in done["console"])
+    # exit code, promtool, CSV rows, sessions counted, open, unclean, unknown, "In progress"
     check("a session in progress is open, counted nowhere else",
-          done.returncode == 0 and accepted and rows == 0 and
-          values['vistalyne_sessions_open{folder="F"}'] == 1 and
-          values['vistalyne_unclean_shutdowns_total{folder="F"}'] == 0 and
-          sum(v for k, v in values.items() if k.startswith("vistalyne_sessions_total")) == 0 and
-          b"In progress:       1" in done.stdout)
+          metrics_of(kiosk) == (0, True, 0, 0, 1, 0, 0, True))
     with open(os.path.join(kiosk, "2.log"), "wb") as f:
         f.write(log.replace(b"|161829|", b"|161929|"))  # a session a minute later
-    done, values, rows, accepted = metrics_of(kiosk)
     check("... cut short once a later run started: counted once, as unknown and unclean",
-          done.returncode == 0 and accepted and rows == 2 and
-          values['vistalyne_sessions_open{folder="F"}'] == 0 and
-          values['vistalyne_sessions_total{folder="F",outcome="unknown"}'] == 1 and
-          values['vistalyne_sessions_total{folder="F",outcome="ended"}'] == 1 and
-          values['vistalyne_unclean_shutdowns_total{folder="F"}'] == 1)
+          metrics_of(kiosk) == (0, True, 2, 2, 0, 1, 1, False))
 
     # An output that cannot be written fails before anything is read, and says which.
     unwritable = os.path.join(work, "absent", "sessions.csv")
@@ -219,24 +212,12 @@ try:
           refused.returncode == 1 and unwritable.encode() in refused.stderr and
           refused.stdout == b"")
 
-    # One reading thread gives every output byte for byte as one per core does.
-    def all_outputs(*jobs):
-        folder = tempfile.mkdtemp(dir=work)
-        files = {name: os.path.join(folder, name) for name in
-                 ("sessions.csv", "sessions.jsonl", "kiosks.csv", "vistalyne.prom", "page.html")}
-        done = run(*jobs, "--csv", files["sessions.csv"], "--jsonl", files["sessions.jsonl"],
-                   "--kiosks-csv", files["kiosks.csv"], "--prom", files["vistalyne.prom"],
-                   "--html", files["page.html"], corpus)
-        outputs = {"exit code": done.returncode, "console": done.stdout}
-        for name, path in files.items():
-            with open(path, "rb") as f:
-                outputs[name] = f.read()
-        return outputs
-    default, single = all_outputs(), all_outputs("--jobs", "1")
-    differing = [name for name in default if default[name] != single[name]]
-    check(f"--jobs 1 writes every output as the default does (differing: {differing})",
-          default["exit code"] == 0 and not differing)
-    check("... and --jobs 3 too", all_outputs("--jobs", "3") == default)
+    # Any number of reading threads gives every output byte for byte as one per core does.
+    for jobs in ("1", "3"):
+        again = all_outputs(corpus, "--jobs", jobs)
+        differing = [name for name in (*OUTPUTS, "console", "exit code") if again[name] != first[name]]
+        check(f"--jobs {jobs} writes every output as the default does (differing: {differing})",
+              not differing)
 
     # A folder that cannot be listed is counted, named, and makes the run fail. Root lists
     # any folder, so as root the report runs as nobody.
