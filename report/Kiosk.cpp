@@ -5,29 +5,31 @@
 
 #include "report/Text.h"
 
+void AddSession(Kiosk& kiosk, const Session& s) {
+    if (s.open) {
+        if (kiosk.open == 0 || s.start < kiosk.oldestOpenStart) kiosk.oldestOpenStart = s.start;
+        ++kiosk.open;
+        return;
+    }
+    if (kiosk.sessions == 0 || s.start < kiosk.firstStart) kiosk.firstStart = s.start;
+    if (kiosk.sessions == 0 || kiosk.lastStart < s.start) kiosk.lastStart = s.start;
+    ++kiosk.sessions;
+    ++kiosk.byOutcome[static_cast<size_t>(s.outcome)];
+    if (!s.cleanShutdown) ++kiosk.unclean;
+    if (s.InTrouble()) ++kiosk.trouble;
+    const long long duration = s.DurationSeconds();
+    kiosk.durationSum += duration;
+    for (size_t i = 0; i < kDurationBuckets.size(); ++i) {
+        if (duration <= kDurationBuckets[i]) ++kiosk.durationsAtMost[i];
+    }
+}
+
 Kiosk KioskOf(const std::string& folder, const std::vector<Session>& sessions,
               const ReadCounts& read) {
     Kiosk kiosk;
     kiosk.folder = folder;
     kiosk.read = read;
-    for (const Session& s : sessions) {
-        if (s.open) {
-            if (kiosk.open == 0 || s.start < kiosk.oldestOpenStart) kiosk.oldestOpenStart = s.start;
-            ++kiosk.open;
-            continue;
-        }
-        if (kiosk.sessions == 0 || s.start < kiosk.firstStart) kiosk.firstStart = s.start;
-        if (kiosk.sessions == 0 || kiosk.lastStart < s.start) kiosk.lastStart = s.start;
-        ++kiosk.sessions;
-        ++kiosk.byOutcome[static_cast<size_t>(s.outcome)];
-        if (!s.cleanShutdown) ++kiosk.unclean;
-        if (s.InTrouble()) ++kiosk.trouble;
-        const long long duration = s.DurationSeconds();
-        kiosk.durationSum += duration;
-        for (size_t i = 0; i < kDurationBuckets.size(); ++i) {
-            if (duration <= kDurationBuckets[i]) ++kiosk.durationsAtMost[i];
-        }
-    }
+    for (const Session& s : sessions) AddSession(kiosk, s);
     return kiosk;
 }
 

@@ -3,10 +3,11 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "report/FolderRead.h"
+#include "report/ReadCounts.h"
 #include "report/Summary.h"
 
 // Upper bounds of the duration histogram, in seconds (the last bucket is +Inf).
@@ -26,9 +27,13 @@ struct Kiosk {
     UtcTime lastStart;
     std::array<int, kDurationBuckets.size()> durationsAtMost{};  // cumulative, as exposed
     long long durationSum = 0;
+    std::int64_t countSince = 0;  // when the kept count began (seconds since 1970); 0: none kept
 
     double TroubleShare() const { return sessions > 0 ? double(trouble) / sessions : 0.0; }
 };
+
+// Adds one session to the kiosk's figures.
+void AddSession(Kiosk& kiosk, const Session& session);
 
 // The figures of a folder's sessions (those of the period only) and of its reading.
 Kiosk KioskOf(const std::string& folder, const std::vector<Session>& sessions,

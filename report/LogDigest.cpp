@@ -12,6 +12,7 @@ constexpr char kLineEnd[] = "\r\n";
 void LogDigester::Feed(std::string_view piece) {
     // Lines are read where they stand in the piece; only a line's start that the piece ends
     // in is copied, to be joined to the next.
+    fed += piece.size();
     std::string_view bytes = piece;
     size_t searchFrom = 0;  // what came before holds no line end, but may end in its CR
     if (!pending.empty()) {
@@ -40,6 +41,7 @@ void LogDigester::Feed(std::string_view piece) {
                            [this](const LogLineView& line) { digest.state.Take(line); });
         start = lastEnd + 2;
     }
+    wholeBytes = fed - (bytes.size() - start);
     if (bytes.size() - start > kLogLineBytesAtMost + 1) {  // past the bound, even less a CR
         overlong = true;
         pending.assign(bytes.back() == '\r' ? "\r" : "");
@@ -72,10 +74,18 @@ FileDigest DigestLogFile(std::string_view bytes) {
 
 bool DigestLogFileAt(const std::filesystem::path& path, std::string& buffer, FileDigest& digest,
                      std::uint64_t& bytesRead) {
+    LogDigester digester;
+    if (!FeedLogFileFrom(path, 0, buffer, digester, bytesRead)) return false;
+    digest = digester.Finish();
+    return true;
+}
+
+bool FeedLogFileFrom(const std::filesystem::path& path, std::uint64_t offset, std::string& buffer,
+                     LogDigester& digester, std::uint64_t& bytesRead) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
+    if (offset > 0 && !in.seekg(static_cast<std::streamoff>(offset))) return false;
     buffer.resize(kReadPieceBytes);
-    LogDigester digester;
     // Read to its end, whatever its size was: a file that grows or shrinks meanwhile is
     // taken as far as it goes.
     while (in) {
@@ -84,7 +94,5 @@ bool DigestLogFileAt(const std::filesystem::path& path, std::string& buffer, Fil
         bytesRead += got;
         digester.Feed(std::string_view(buffer.data(), got));
     }
-    if (in.bad()) return false;
-    digest = digester.Finish();
-    return true;
+    return !in.bad();
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "report/RunState.h"
 
@@ -18,7 +19,15 @@ struct FileDigest {
 // are cut. A line that grows past kLogLineBytesAtMost is dropped as it goes: one unreadable.
 class LogDigester {
 public:
+    LogDigester() = default;
+    // Goes on from what an earlier digester had taken of the whole lines of a file.
+    explicit LogDigester(FileDigest wholeLines) : digest(std::move(wholeLines)) {}
+
     void Feed(std::string_view piece);
+    // What the whole lines fed so far give, and how many bytes they span: a file read again
+    // later goes on from there.
+    const FileDigest& WholeLines() const { return digest; }
+    std::uint64_t WholeLineBytes() const { return wholeBytes; }
     // The digest of the bytes fed; a last line without its CR LF counts as unreadable.
     FileDigest Finish();
 
@@ -26,6 +35,8 @@ private:
     FileDigest digest;
     std::string pending;    // the start of a line whose end has not come yet
     bool overlong = false;  // in a line too long to keep, until its CR LF
+    std::uint64_t fed = 0;
+    std::uint64_t wholeBytes = 0;
 };
 
 // All of one file's bytes at once.
@@ -35,3 +46,8 @@ FileDigest DigestLogFile(std::string_view bytes);
 // adding the bytes read to bytesRead. False when it cannot be opened or read.
 bool DigestLogFileAt(const std::filesystem::path& path, std::string& buffer, FileDigest& digest,
                      std::uint64_t& bytesRead);
+
+// Feeds the bytes of the file at path from offset to its end. False when it cannot be opened
+// or read.
+bool FeedLogFileFrom(const std::filesystem::path& path, std::uint64_t offset, std::string& buffer,
+                     LogDigester& digester, std::uint64_t& bytesRead);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <map>
+#include <set>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -16,11 +17,21 @@ bool HasLogExtension(const fs::path& path) {
     return extension == ".log";
 }
 
+// Where a path leads, links and "." or ".." resolved: the same folder named twice is one.
+std::string Resolved(const fs::path& path) {
+    std::error_code error;
+    const fs::path resolved = fs::weakly_canonical(path, error);
+    return PathText(error ? path.lexically_normal() : resolved);
+}
+
 // Depth first, in name order; only one folder's listing is held per level. Links to folders
-// are not followed, so a loop of links cannot hold the walk.
+// are not followed, so a loop of links cannot hold the walk, and a subfolder is where its
+// parent leads. A folder walked before (with all below it) is not walked again.
 // A folder whose listing fails or breaks off is named in unlisted; what it listed is read.
-void Walk(const fs::path& path, const std::function<void(LogFolder&&)>& found,
+void Walk(const fs::path& path, const fs::path& resolved,
+          const std::function<void(LogFolder&&)>& found, std::set<std::string>& walked,
           std::vector<std::string>& unlisted) {
+    if (!walked.insert(PathText(resolved)).second) return;
     LogFolder folder{PathText(path), {}};
     std::vector<fs::path> subfolders;
     std::error_code error;
@@ -41,7 +52,7 @@ void Walk(const fs::path& path, const std::function<void(LogFolder&&)>& found,
     std::sort(subfolders.begin(), subfolders.end());
     if (!folder.files.empty()) found(std::move(folder));
     for (const fs::path& subfolder : subfolders) {
-        Walk(subfolder, found, unlisted);
+        Walk(subfolder, resolved / subfolder.filename(), found, walked, unlisted);
     }
 }
 
@@ -59,22 +70,33 @@ std::string PathText(const fs::path& path) {
 WalkTrouble WalkLogSources(const std::vector<std::string>& arguments,
                            const std::function<void(LogFolder&&)>& found) {
     WalkTrouble trouble;
-    std::vector<LogFolder> named;  // files named one by one, by their folder
+    std::set<std::string> walked;  // folders, where they lead
+    std::vector<fs::path> files;   // named one by one
     for (const std::string& argument : arguments) {
         std::error_code error;
         const fs::path path(argument);
         if (fs::is_directory(path, error)) {
-            Walk(path, found, trouble.unlisted);
+            Walk(path, Resolved(path), found, walked, trouble.unlisted);
         } else if (fs::is_regular_file(path, error)) {
-            std::string parent = PathText(path.parent_path());
-            if (parent.empty()) parent = ".";
-            auto same = std::find_if(named.begin(), named.end(),
-                                     [&](const LogFolder& f) { return f.folder == parent; });
-            if (same == named.end()) same = named.insert(named.end(), LogFolder{parent, {}});
-            same->files.push_back(path);
+            files.push_back(path);
         } else {
             trouble.missing.push_back(argument);
         }
+    }
+    std::vector<LogFolder> named;  // files named one by one, by their folder
+    std::set<std::string> namedFiles;
+    for (const fs::path& path : files) {
+        std::string parent = PathText(path.parent_path());
+        if (parent.empty()) parent = ".";
+        // Read already: named before, or a log file of a folder walked.
+        if (!namedFiles.insert(Resolved(path)).second ||
+            (HasLogExtension(path) && walked.count(Resolved(parent)) != 0)) {
+            continue;
+        }
+        auto same = std::find_if(named.begin(), named.end(),
+                                 [&](const LogFolder& f) { return f.folder == parent; });
+        if (same == named.end()) same = named.insert(named.end(), LogFolder{parent, {}});
+        same->files.push_back(path);
     }
     for (LogFolder& folder : named) found(std::move(folder));
     return trouble;

@@ -26,6 +26,7 @@ std::string ParseOptions(const std::vector<std::string>& arguments, Options& opt
                             : argument == "--kiosks-csv" ? &options.kiosksCsv
                             : argument == "--prom"       ? &options.prom
                             : argument == "--html"       ? &options.html
+                            : argument == "--state"      ? &options.state
                                                          : nullptr;
         const bool isTime = argument == "--since" || argument == "--until";
         if (path == nullptr && !isTime && argument != "--jobs") {
@@ -51,6 +52,9 @@ std::string ParseOptions(const std::vector<std::string>& arguments, Options& opt
             }
             (argument == "--since" ? options.period.since : options.period.until) = time;
         }
+    }
+    if (options.state.empty() && !options.prom.empty() && options.prom != "-") {
+        options.state = options.prom + ".state";
     }
     return options.sources.empty() ? "no log folder or file named" : "";
 }

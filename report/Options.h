@@ -8,6 +8,7 @@
 
 struct Options {
     std::string csv, jsonl, kiosksCsv, prom, html;
+    std::string state;  // the count kept between runs; beside the metrics when they are asked for
     Period period;
     unsigned jobs = 0;  // threads that read at most; 0: one per core
     std::vector<std::string> sources;

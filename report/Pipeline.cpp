@@ -26,13 +26,14 @@ struct Shared {
 // One worker is the calling thread itself: where threads are dear (an emulated 32-bit side, a
 // kiosk whose cores belong to its application) the report starts none.
 WalkTrouble ReadOnThisThread(const std::vector<std::string>& arguments, ReadProgress& progress,
+                             const ReadFolder& readFolder,
                              const std::function<void(FolderRead&&)>& take,
                              const std::function<void()>& tick) {
     std::string buffer;
     auto lastTick = std::chrono::steady_clock::now();
     const WalkTrouble trouble = WalkLogSources(arguments, [&](LogFolder&& folder) {
         progress.foldersHeldAtMost = 1;
-        FolderRead read = ReadLogFolder(folder, buffer);
+        FolderRead read = readFolder(folder, buffer);
         progress.files += folder.files.size();
         progress.bytes += read.bytes;
         take(std::move(read));
@@ -48,9 +49,10 @@ WalkTrouble ReadOnThisThread(const std::vector<std::string>& arguments, ReadProg
 }  // namespace
 
 WalkTrouble ReadInOrder(const std::vector<std::string>& arguments, unsigned workers,
-                        ReadProgress& progress, const std::function<void(FolderRead&&)>& take,
+                        ReadProgress& progress, const ReadFolder& readFolder,
+                        const std::function<void(FolderRead&&)>& take,
                         const std::function<void()>& tick) {
-    if (workers <= 1) return ReadOnThisThread(arguments, progress, take, tick);
+    if (workers <= 1) return ReadOnThisThread(arguments, progress, readFolder, take, tick);
     const size_t ahead = static_cast<size_t>(workers) * kFoldersAheadPerWorker + 1;
     Shared shared;
     WalkTrouble trouble;
@@ -80,7 +82,7 @@ WalkTrouble ReadInOrder(const std::vector<std::string>& arguments, unsigned work
                 auto job = std::move(shared.waiting.front());
                 shared.waiting.pop_front();
                 hold.unlock();
-                FolderRead read = ReadLogFolder(job.second, buffer);
+                FolderRead read = readFolder(job.second, buffer);
                 progress.files += job.second.files.size();
                 progress.bytes += read.bytes;
                 hold.lock();

@@ -17,11 +17,16 @@ struct ReadProgress {
     std::atomic<std::uint64_t> foldersHeldAtMost{0};  // found and not yet handed on, at most
 };
 
-// Calls take for each folder's read on the calling thread, in the walk's order. At most a few
+// How one folder is read (ReadLogFolder, say), with a buffer of the thread's own.
+using ReadFolder = std::function<FolderRead(const LogFolder&, std::string&)>;
+
+// Reads each folder found with read and calls take with it on the calling thread, in the
+// walk's order. At most a few
 // folders per worker are in memory at once: the walk waits while the reads ahead of the one
 // to take next are that many. tick is called on the calling thread now and then while it
 // waits. With one worker (or none asked for) everything runs on the calling thread and no
 // thread is started. Returns what the walk could not reach.
 WalkTrouble ReadInOrder(const std::vector<std::string>& arguments, unsigned workers,
-                        ReadProgress& progress, const std::function<void(FolderRead&&)>& take,
+                        ReadProgress& progress, const ReadFolder& read,
+                        const std::function<void(FolderRead&&)>& take,
                         const std::function<void()>& tick);

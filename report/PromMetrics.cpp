@@ -35,7 +35,7 @@ std::string PromText(const std::vector<Kiosk>& kiosks) {
         text += name + "{" + labels + "} " + std::to_string(value) + "\n";
     };
     Family(text, "vistalyne_sessions_total", "counter",
-           "Sessions in the kiosk's logs, by the outcome the log shows.", kiosks,
+           "Settled sessions counted, by the outcome the log shows.", kiosks,
            [&](const Kiosk& k, const std::string& folder) {
                for (int i = 0; i < kOutcomeCount; ++i) {
                    sample("vistalyne_sessions_total",
@@ -81,6 +81,14 @@ std::string PromText(const std::vector<Kiosk>& kiosks) {
                if (k.open > 0) {
                    sample("vistalyne_oldest_open_session_start_timestamp_seconds", folder,
                           k.oldestOpenStart.Seconds());
+               }
+           });
+    Family(text, "vistalyne_count_start_timestamp_seconds", "gauge",
+           "When the kept count began, in seconds since 1970 (UTC): every counter started at "
+           "zero then.",
+           kiosks, [&](const Kiosk& k, const std::string& folder) {
+               if (k.countSince != 0) {
+                   sample("vistalyne_count_start_timestamp_seconds", folder, k.countSince);
                }
            });
     Family(text, "vistalyne_log_files_read_total", "counter", "Log files read.", kiosks,

@@ -71,7 +71,7 @@ std::vector<LogRun> JoinIntoRuns(std::vector<LogFileInput> files) {
         const int continued =
             continues ? folderRuns.Continued(opening, file.state.first.Seconds()) : -1;
         if (continued < 0) {
-            runs.push_back(LogRun{file.folder, std::move(file.state), 1});
+            runs.push_back(LogRun{file.folder, std::move(file.state), 1, false, {file.name}});
             folderRuns.Put(runs.back(), static_cast<int>(runs.size() - 1));
             continue;
         }
@@ -79,6 +79,7 @@ std::vector<LogRun> JoinIntoRuns(std::vector<LogFileInput> files) {
         folderRuns.Remove(run, continued);
         run.state.Continue(file.state);
         ++run.files;
+        run.fileNames.push_back(file.name);
         folderRuns.Put(run, continued);
     }
     // Settled: closed, or some run started after it at or after its last line (runs started

@@ -20,6 +20,7 @@ struct LogRun {
     // Its log is closed, or a later run started in the folder after its last line (it was cut
     // short); until then it may still be going on.
     bool settled = false;
+    std::vector<std::string> fileNames;  // its files, the first one first
 };
 
 // A file opening with "Starting new UTC Logfile" starts a run. One opening with "Starting next

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "report/FolderRead.h"
+#include "report/ReadCounts.h"
 #include "report/Session.h"
 
 using OutcomeCounts = std::array<int, kOutcomeCount>;

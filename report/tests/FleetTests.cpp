@@ -50,7 +50,7 @@ TEST(Fleet, EveryKioskUnderTheRootIsReadInOrderAndTheBadOneRanksFirst) {
     std::vector<Kiosk> kiosks;
     int sessions = 0;
     const WalkTrouble walk = ReadInOrder(
-        {root.string(), (root / "absent").string()}, 3, progress,
+        {root.string(), (root / "absent").string()}, 3, progress, ReadLogFolder,
         [&](FolderRead&& read) {
             sessions += static_cast<int>(read.sessions.size());
             kiosks.push_back(KioskOf(read.folder, read.sessions, read.counts));
@@ -98,7 +98,7 @@ TEST(Fleet, FoldersReadOutOfOrderAreHandedOnInOrderWithinTheBound) {
         std::vector<std::string> order;
         std::uint64_t filesReadBeforeTheFirst = 0;
         ReadInOrder(
-            {root.string()}, workers, progress,
+            {root.string()}, workers, progress, ReadLogFolder,
             [&](FolderRead&& read) {
                 if (order.empty()) {
                     filesReadBeforeTheFirst = progress.files.load();
