@@ -165,7 +165,7 @@ std::string CountStateText(const CountState& state) {
     }
     if (state.pending) {
         text += "pending " + std::to_string(state.pending->before) + " " +
-                std::to_string(state.pending->lines.size()) + "\n" + state.pending->lines + "\n";
+                std::to_string(state.pending->length) + "\n";
     }
     char seal[17];
     const std::uint64_t hash = TextHash(text);
@@ -227,17 +227,7 @@ std::optional<CountState> ParseCountState(std::string_view text, std::string& wh
             m.whole = TakeDigest(words);
             folder->marks.push_back(std::move(m));
         } else if (kind == "pending") {
-            PendingLines pending;
-            pending.before = words.Unsigned();
-            const std::uint64_t length = words.Unsigned();
-            if (!words.Done() || length > sealAt - at || text[at + length] != '\n') {
-                why = "damaged: line " + std::string(line.substr(0, 40));
-                return std::nullopt;
-            }
-            pending.lines = std::string(text.substr(at, length));
-            at += length + 1;
-            state.pending = std::move(pending);
-            continue;
+            state.pending = PendingLines{words.Unsigned(), words.Unsigned()};
         } else {
             why = "damaged: line " + std::string(line.substr(0, 40));
             return std::nullopt;

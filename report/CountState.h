@@ -33,9 +33,12 @@ struct FolderCount {
     // Every session that started before this second was counted or taken as seen; the files
     // of the settled ones that started at or after it are in seen.
     std::int64_t from = 0;
-    std::int64_t newestRead = 0;  // the newest last line of a file read to its end
-    // The files not marked: the greatest name, how many, and a hash of their names; the same
-    // three tell that none came or went.
+    // The newest last line of a file read to its end: when names came or went, a file not
+    // marked is read again only if it was changed after it.
+    std::int64_t newestRead = 0;
+    // The files not marked: the last in the order the session handler makes them (as
+    // OrderKey gives it), how many, and a hash of their names; the same three tell that none
+    // came or went, and a file after the last is new.
     std::string lastName;
     std::uint64_t others = 0;
     std::uint64_t othersHash = 0;
@@ -43,10 +46,11 @@ struct FolderCount {
     std::vector<FileMark> marks;
 };
 
-// JSON Lines the last run appended: what the file held before, and the lines.
+// JSON Lines the last run appends: what the file held before, and how many bytes they are
+// (kept beside it, in FILE.pending, until they are all in).
 struct PendingLines {
     std::uint64_t before = 0;
-    std::string lines;
+    std::uint64_t length = 0;
 };
 
 struct CountState {

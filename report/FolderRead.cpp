@@ -10,8 +10,9 @@ FolderRead ReadLogFolder(const LogFolder& folder, std::string& buffer) {
     FolderRead read;
     read.folder = ValidUtf8(folder.folder);  // names of folders are bytes on some systems
     std::vector<LogFileInput> files;
-    files.reserve(folder.files.size());
-    for (const std::filesystem::path& path : folder.files) {
+    files.reserve(folder.names.size());
+    for (size_t file = 0; file < folder.names.size(); ++file) {
+        const std::filesystem::path path = folder.PathOf(file);
         ++read.counts.files;
         FileDigest digest;
         if (!DigestLogFileAt(path, buffer, digest, read.bytes)) {
@@ -23,7 +24,7 @@ FolderRead ReadLogFolder(const LogFolder& folder, std::string& buffer) {
             continue;
         }
         read.counts.unreadableLines += digest.unreadable;
-        files.push_back({read.folder, PathText(path.filename()), std::move(digest.state)});
+        files.push_back({read.folder, NameText(folder.names[file]), std::move(digest.state)});
     }
     for (const LogRun& run : JoinIntoRuns(std::move(files))) {
         read.sessions.push_back(SessionOf(run));

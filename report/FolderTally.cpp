@@ -4,6 +4,8 @@
 #include <fstream>
 #include <limits>
 #include <map>
+#include <unordered_map>
+#include <set>
 
 #include "report/FileFacts.h"
 #include "report/Runs.h"
@@ -17,12 +19,42 @@ constexpr std::uint64_t kHeadBytes = 256;
 
 // One file of the folder as this run found it.
 struct FileSeenNow {
-    std::string name;
-    bool isNew = false;    // never finished before: new, marked, or come in late
-    FileMark mark;         // where its reading stops now
-    FileDigest digest;     // all it gives, its last unfinished line too
-    bool waiting = false;  // empty, or ending in an unfinished line: more may come
+    size_t index = 0;       // in the folder's listing
+    bool isNew = false;     // never finished before: new, marked, or come in late
+    FileMark mark;          // where its reading stops now (its digest only where it has a tail)
+    FileDigest digest;      // all it gives, its last unfinished line too
+    bool waiting = false;   // empty, or ending in an unfinished line: more may come
+    bool asMarked = false;  // taken from its mark, unchanged
+
+    // Where its reading stops, to go on from in the next run.
+    FileMark Mark(const LogFolder& folder) const {
+        FileMark done = mark;
+        if (asMarked) return done;
+        if (!waiting) done.whole = digest;  // no tail: the whole lines give it all
+        if (const auto facts = FactsOf(folder.PathOf(index))) done.modified = facts->modified;
+        return done;
+    }
 };
+
+// The order in which the session handler makes its files: its names end in the start,
+// " DD-MM-YYYY HH-MM-SS-TTTT.log", which is put first, so that a new file comes after every
+// older one; other names come before all of its, in their own order.
+std::string OrderKey(const std::string& name) {
+    constexpr size_t kStamp = 24;  // "DD-MM-YYYY HH-MM-SS-TTTT"
+    constexpr char kShape[] = "00-00-0000 00-00-00-0000";
+    const size_t at = name.size() >= kStamp + 5 ? name.size() - kStamp - 4 : 0;
+    bool ours = at > 0 && name[at - 1] == ' ';
+    for (size_t i = 0; ours && i < kStamp; ++i) {
+        const char c = name[at + i];
+        ours = kShape[i] == '0' ? c >= '0' && c <= '9' : c == kShape[i];
+    }
+    if (!ours) return "0" + name;
+    const std::string_view stamp(name.data() + at, kStamp);
+    return "1" + std::string(stamp.substr(6, 4)) + std::string(stamp.substr(3, 2)) +
+           std::string(stamp.substr(0, 2)) + std::string(stamp.substr(11, 2)) +
+           std::string(stamp.substr(14, 2)) + std::string(stamp.substr(17, 2)) +
+           std::string(stamp.substr(20, 4)) + name;
+}
 
 std::uint64_t HeadHash(const std::filesystem::path& path, std::uint64_t offset) {
     std::ifstream in(path, std::ios::binary);
@@ -38,10 +70,22 @@ bool ReadOn(const std::filesystem::path& path, const FileMark* from, FileSeenNow
             std::string& buffer, std::uint64_t& bytes) {
     LogDigester digester = from ? LogDigester(from->whole) : LogDigester();
     const std::uint64_t offset = from ? from->offset : 0;
-    if (!FeedLogFileFrom(path, offset, buffer, digester, bytes)) return false;
-    file.mark.whole = digester.WholeLines();
+    std::string head;
+    std::uint64_t fed = 0;
+    if (!FeedLogFileFrom(path, offset, buffer, digester, fed, from ? nullptr : &head, kHeadBytes)) {
+        return false;
+    }
+    bytes += fed;
+    // Its size as read: bytes written after the reading make it another size next time.
+    file.mark.size = offset + fed;
     file.mark.offset = offset + digester.WholeLineBytes();
-    file.mark.head = HeadHash(path, file.mark.offset);
+    if (file.mark.offset < file.mark.size) file.mark.whole = digester.WholeLines();
+    if (!from) {  // its first bytes were read just now
+        head.resize(static_cast<size_t>(std::min<std::uint64_t>(head.size(), file.mark.offset)));
+        file.mark.head = TextHash(head);
+    } else {
+        file.mark.head = from->offset >= kHeadBytes ? from->head : HeadHash(path, file.mark.offset);
+    }
     file.digest = digester.Finish();
     file.waiting = file.mark.size == 0 || file.mark.offset < file.mark.size;
     return true;
@@ -68,42 +112,53 @@ FolderRead TallyFolder(const LogFolder& folder, const FolderCount* prior, bool n
 
     // The files not marked that were there last time: if their names are the same, none of
     // them changed in a way that matters (log files only grow while they are marked).
+#ifdef _WIN32
     std::vector<std::string> names;
-    names.reserve(folder.files.size());
+    for (const auto& name : folder.names) names.push_back(NameText(name));
+#else
+    const std::vector<std::string>& names = folder.names;  // the system's bytes already
+#endif
+    std::vector<std::string> keys;
+    std::vector<std::uint64_t> hashes;
+    keys.reserve(names.size());
+    hashes.reserve(names.size());
     std::uint64_t others = 0, othersHash = 0;
-    for (const std::filesystem::path& path : folder.files) {
-        names.push_back(PathText(path.filename()));
-        const std::string& name = names.back();
-        if (!marked.count(name) && name <= count.lastName) {
+    for (const std::string& name : names) {
+        keys.push_back(OrderKey(name));
+        hashes.push_back(TextHash(name));
+        if (keys.back() <= count.lastName && marked.count(name) == 0) {
             ++others;
-            othersHash ^= TextHash(name);
+            othersHash ^= hashes.back();
         }
     }
     const bool doubt = others != count.others || othersHash != count.othersHash;
 
     std::vector<FileSeenNow> files;
     for (size_t i = 0; i < names.size(); ++i) {
-        const std::filesystem::path& path = folder.files[i];
         const auto mark = marked.find(names[i]);
         const FileMark* from = mark != marked.end() ? mark->second : nullptr;
-        const bool later = names[i] > count.lastName;
+        const bool later = keys[i] > count.lastName;
+        if (!(fresh || readWhole || from || later || doubt)) continue;  // finished before
+        const std::filesystem::path path = folder.PathOf(i);
+        // Asked only of marked files, and of the rest when names came or went.
         std::optional<FileFacts> facts;
-        if (fresh || readWhole || from || later || doubt) facts = FactsOf(path);
-        if (!facts) {
-            if (fresh || readWhole || from || later) ++tally.counts.unreadableFiles;
-            continue;
+        if (from || (doubt && !later)) {
+            facts = FactsOf(path);
+            if (!facts) {
+                if (from) ++tally.counts.unreadableFiles;
+                continue;
+            }
         }
         FileSeenNow file;
-        file.name = names[i];
-        file.isNew = from || later || (doubt && facts->modified / 1000000000 > count.newestRead);
+        file.index = i;
+        file.isNew = from || later || (facts && facts->modified / 1000000000 > count.newestRead);
         file.mark.name = names[i];
-        file.mark.size = facts->size;
-        file.mark.modified = facts->modified;
         if (!fresh && !readWhole && !file.isNew) continue;  // finished and counted before
         ++tally.counts.files;
         if (!readWhole && from && from->size == facts->size && from->modified == facts->modified) {
             // Unchanged since the last run: taken as it was, without opening it.
             file.mark = *from;
+            file.asMarked = true;
             file.digest = from->whole;
             file.waiting = from->size == 0 || from->offset < from->size;
             files.push_back(std::move(file));
@@ -120,15 +175,16 @@ FolderRead TallyFolder(const LogFolder& folder, const FolderCount* prior, bool n
     }
 
     std::vector<LogFileInput> inputs;
-    std::map<std::string, FileSeenNow*> byName;
+    std::unordered_map<std::string_view, FileSeenNow*> byName;
     for (FileSeenNow& file : files) {
-        byName[file.name] = &file;
-        if (!file.digest.state.empty)
-            inputs.push_back({count.counted.folder, file.name, file.digest.state});
+        byName[file.mark.name] = &file;
+        if (!file.digest.state.empty) {
+            inputs.push_back({count.counted.folder, file.mark.name, file.digest.state});
+        }
     }
     const std::int64_t from = count.from;
     std::int64_t nextFrom = std::numeric_limits<std::int64_t>::max();
-    std::int64_t newestStart = from;
+    std::int64_t newestStart = std::numeric_limits<std::int64_t>::min();  // of the runs read
     std::vector<FileMark> marks;
     // A file is finished once it can change nothing more: its figures count then, once.
     const auto finish = [&](FileSeenNow& file, bool counts) {
@@ -147,44 +203,47 @@ FolderRead TallyFolder(const LogFolder& folder, const FolderCount* prior, bool n
         newestStart = std::max(newestStart, start);
         if (!run.settled) {
             nextFrom = std::min(nextFrom, start);
-            for (const std::string& name : run.fileNames) marks.push_back(byName[name]->mark);
+            for (const std::string& name : run.fileNames)
+                marks.push_back(byName[name]->Mark(folder));
             continue;
         }
         const FileSeenNow& first = *byName[run.fileNames.front()];
-        const bool counted = !takenAsSeen && start >= from &&
-                             !count.seen.count({first.digest.state.first.Seconds(), first.name});
+        const bool counted =
+            !takenAsSeen && start >= from &&
+            !count.seen.count({first.digest.state.first.Seconds(), first.mark.name});
         if (takenAsSeen || counted) tally.settled.push_back(session);
         if (counted) AddSession(count.counted, session);
         for (const std::string& name : run.fileNames) {
             FileSeenNow& file = *byName[name];
-            count.seen.emplace(file.digest.state.first.Seconds(), file.name);
+            count.seen.emplace(file.digest.state.first.Seconds(), file.mark.name);
             finish(file, counted);
         }
     }
     for (FileSeenNow& file : files) {
         if (!file.digest.state.empty) continue;
         if (file.waiting) {
-            marks.push_back(file.mark);
+            marks.push_back(file.Mark(folder));
         } else {
             finish(file, !takenAsSeen && file.isNew);
         }
     }
 
-    // Sessions that start before the oldest open one (or after the newest read, when none is
+    // Sessions that start before the oldest open one (or up to the newest read, when none is
     // open) are all counted: their files need not be known any more.
-    count.from = std::max(
-        from, nextFrom != std::numeric_limits<std::int64_t>::max() ? nextFrom : newestStart + 1);
+    const bool anyOpen = nextFrom != std::numeric_limits<std::int64_t>::max();
+    const bool anyRead = newestStart != std::numeric_limits<std::int64_t>::min();
+    count.from = std::max(from, anyOpen ? nextFrom : anyRead ? newestStart + 1 : from);
     count.seen.erase(count.seen.begin(), count.seen.lower_bound({count.from, std::string()}));
     count.marks = std::move(marks);
     count.others = 0;
     count.othersHash = 0;
-    for (const std::string& name : names) {
-        count.lastName = std::max(count.lastName, name);
-        const bool isMarked = std::any_of(count.marks.begin(), count.marks.end(),
-                                          [&](const FileMark& m) { return m.name == name; });
-        if (!isMarked) {
+    std::set<std::string> markedNow;
+    for (const FileMark& m : count.marks) markedNow.insert(m.name);
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (count.lastName < keys[i]) count.lastName = keys[i];
+        if (markedNow.count(names[i]) == 0) {
             ++count.others;
-            count.othersHash ^= TextHash(name);
+            count.othersHash ^= hashes[i];
         }
     }
     std::stable_sort(tally.sessions.begin(), tally.sessions.end(),

@@ -1,5 +1,6 @@
 #include "report/LogDigest.h"
 
+#include <algorithm>
 #include <fstream>
 
 namespace {
@@ -81,7 +82,8 @@ bool DigestLogFileAt(const std::filesystem::path& path, std::string& buffer, Fil
 }
 
 bool FeedLogFileFrom(const std::filesystem::path& path, std::uint64_t offset, std::string& buffer,
-                     LogDigester& digester, std::uint64_t& bytesRead) {
+                     LogDigester& digester, std::uint64_t& bytesRead, std::string* head,
+                     size_t headBytes) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     if (offset > 0 && !in.seekg(static_cast<std::streamoff>(offset))) return false;
@@ -92,6 +94,9 @@ bool FeedLogFileFrom(const std::filesystem::path& path, std::uint64_t offset, st
         in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
         const auto got = static_cast<size_t>(in.gcount());
         bytesRead += got;
+        if (head != nullptr && head->size() < headBytes) {
+            head->append(buffer.data(), std::min(got, headBytes - head->size()));
+        }
         digester.Feed(std::string_view(buffer.data(), got));
     }
     return !in.bad();

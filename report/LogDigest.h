@@ -47,7 +47,8 @@ FileDigest DigestLogFile(std::string_view bytes);
 bool DigestLogFileAt(const std::filesystem::path& path, std::string& buffer, FileDigest& digest,
                      std::uint64_t& bytesRead);
 
-// Feeds the bytes of the file at path from offset to its end. False when it cannot be opened
-// or read.
+// Feeds the bytes of the file at path from offset to its end, keeping the first headBytes of
+// them in head when it is given. False when it cannot be opened or read.
 bool FeedLogFileFrom(const std::filesystem::path& path, std::uint64_t offset, std::string& buffer,
-                     LogDigester& digester, std::uint64_t& bytesRead);
+                     LogDigester& digester, std::uint64_t& bytesRead, std::string* head = nullptr,
+                     size_t headBytes = 0);

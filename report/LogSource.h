@@ -8,9 +8,14 @@
 #include <string>
 #include <vector>
 
+// The names of a folder's files are kept apart from the folder: a fleet's walk makes no path
+// of its own for each file.
 struct LogFolder {
-    std::string folder;                        // as found: the argument, and the subfolder below it
-    std::vector<std::filesystem::path> files;  // in name order
+    std::string folder;               // as found: the argument, and the subfolder below it
+    std::filesystem::path directory;  // where its files are
+    std::vector<std::filesystem::path::string_type> names;  // of its files, as listed
+
+    std::filesystem::path PathOf(size_t file) const { return directory / names[file]; }
 };
 
 // What the walk could not reach.
@@ -27,3 +32,6 @@ WalkTrouble WalkLogSources(const std::vector<std::string>& arguments,
 
 // The text of a path, as UTF-8 on every system.
 std::string PathText(const std::filesystem::path& path);
+
+// The text of a file's name, as UTF-8 on every system.
+std::string NameText(const std::filesystem::path::string_type& name);

@@ -5,11 +5,26 @@
 #include <filesystem>
 #include <system_error>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace {
 
 constexpr size_t kOutputBufferBytes = 1 << 20;
 
 }  // namespace
+
+bool FlushToDisk(std::FILE* file) {
+    if (std::fflush(file) != 0) return false;
+#ifdef _WIN32
+    return _commit(_fileno(file)) == 0;
+#else
+    return fsync(fileno(file)) == 0;
+#endif
+}
 
 OutputFile::~OutputFile() {
     Abandon();
@@ -44,11 +59,13 @@ void OutputFile::Write(const std::string& text) {
     }
 }
 
-bool OutputFile::Finish() {
+bool OutputFile::Finish(bool toDisk) {
     if (file == nullptr) return !failed;
     std::FILE* done = file;
     file = nullptr;
-    const bool flushed = done == stdout ? std::fflush(done) == 0 : std::fclose(done) == 0;
+    bool flushed = std::fflush(done) == 0;
+    if (toDisk && done != stdout) flushed = flushed && FlushToDisk(done);
+    if (done != stdout) flushed = std::fclose(done) == 0 && flushed;
     if (!flushed && !failed) Fail(std::string("could not be written: ") + std::strerror(errno));
     std::error_code error;
     if (written != path) {

@@ -18,9 +18,9 @@ public:
     bool Open(const std::string& path, bool replacing = false);
     bool IsOpen() const { return file != nullptr; }
     void Write(const std::string& text);
-    // Flushes and closes (and renames a replacing file over its path). False when anything
-    // written was lost; Problem() then says what.
-    bool Finish();
+    // Flushes and closes (and renames a replacing file over its path); toDisk waits until the
+    // bytes are on the disk. False when anything written was lost; Problem() then says what.
+    bool Finish(bool toDisk = false);
     // Closes without a trace: a replacing file leaves the file it would replace as it was.
     void Abandon();
     const std::string& Problem() const { return problem; }
@@ -34,3 +34,6 @@ private:
     bool failed = false;
     std::string problem;
 };
+
+// Flushes the file's bytes through to the disk: a power cut after it loses none of them.
+bool FlushToDisk(std::FILE* file);

@@ -34,7 +34,7 @@ WalkTrouble ReadOnThisThread(const std::vector<std::string>& arguments, ReadProg
     const WalkTrouble trouble = WalkLogSources(arguments, [&](LogFolder&& folder) {
         progress.foldersHeldAtMost = 1;
         FolderRead read = readFolder(folder, buffer);
-        progress.files += folder.files.size();
+        progress.files += folder.names.size();
         progress.bytes += read.bytes;
         take(std::move(read));
         if (tick && std::chrono::steady_clock::now() - lastTick >= kTickInterval) {
@@ -83,7 +83,7 @@ WalkTrouble ReadInOrder(const std::vector<std::string>& arguments, unsigned work
                 shared.waiting.pop_front();
                 hold.unlock();
                 FolderRead read = readFolder(job.second, buffer);
-                progress.files += job.second.files.size();
+                progress.files += job.second.names.size();
                 progress.bytes += read.bytes;
                 hold.lock();
                 shared.done.emplace(job.first, std::move(read));

@@ -21,9 +21,9 @@ bool StandardErrorIsTerminal() {
 SourceTotals CountLogSources(const std::vector<std::string>& arguments) {
     SourceTotals totals;
     WalkLogSources(arguments, [&totals](LogFolder&& folder) {
-        for (const std::filesystem::path& file : folder.files) {
+        for (size_t file = 0; file < folder.names.size(); ++file) {
             std::error_code error;
-            const auto size = std::filesystem::file_size(file, error);
+            const auto size = std::filesystem::file_size(folder.PathOf(file), error);
             ++totals.files;
             if (!error) totals.bytes += size;
         }

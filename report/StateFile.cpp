@@ -11,7 +11,6 @@
 #include <thread>
 
 #ifdef _WIN32
-#include <io.h>
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -19,18 +18,15 @@
 #include <unistd.h>
 #endif
 
+#include "report/OutputFile.h"
+
 namespace {
 
 constexpr auto kLockRetry = std::chrono::milliseconds(50);
 
 // Flushes a written file to disk and closes it.
 bool CloseToDisk(std::FILE* file) {
-    bool ok = std::fflush(file) == 0;
-#ifdef _WIN32
-    ok = ok && _commit(_fileno(file)) == 0;
-#else
-    ok = ok && fsync(fileno(file)) == 0;
-#endif
+    const bool ok = FlushToDisk(file);
     return std::fclose(file) == 0 && ok;
 }
 
@@ -126,17 +122,42 @@ std::uint64_t FileSize(const std::string& path) {
     return error ? 0 : static_cast<std::uint64_t>(size);
 }
 
+std::string PendingPath(const std::string& path) {
+    return path + ".pending";
+}
+
 bool AppendPending(const std::string& path, const PendingLines& pending, std::string& why) {
     const std::uint64_t size = FileSize(path);
     // What the file holds of the lines; none when somebody replaced or cut it meanwhile.
-    const std::uint64_t there =
-        size >= pending.before
-            ? std::min<std::uint64_t>(size - pending.before, pending.lines.size())
-            : 0;
-    const size_t rest = pending.lines.size() - static_cast<size_t>(there);
+    std::uint64_t there =
+        size >= pending.before ? std::min(size - pending.before, pending.length) : 0;
     std::FILE* file = std::fopen(path.c_str(), "ab");  // made when there is none yet
-    bool ok = file != nullptr && std::fwrite(pending.lines.data() + there, 1, rest, file) == rest;
-    if (file != nullptr) ok = CloseToDisk(file) && ok;
-    if (!ok) why = path + ": could not be appended to: " + std::strerror(errno);
-    return ok;
+    if (file == nullptr) {
+        why = path + ": cannot be appended to: " + std::strerror(errno);
+        return false;
+    }
+    std::ifstream lines(PendingPath(path), std::ios::binary);
+    lines.seekg(static_cast<std::streamoff>(there));
+    std::string piece(1 << 20, '\0');
+    bool ok = true;
+    while (ok && there < pending.length && lines) {
+        lines.read(piece.data(), static_cast<std::streamsize>(std::min<std::uint64_t>(
+                                     piece.size(), pending.length - there)));
+        const auto got = static_cast<size_t>(lines.gcount());
+        ok = std::fwrite(piece.data(), 1, got, file) == got;
+        there += got;
+    }
+    ok = CloseToDisk(file) && ok;
+    if (!ok) {
+        why = path + ": could not be appended to: " + std::strerror(errno);
+        return false;
+    }
+    if (there < pending.length) {
+        why = PendingPath(path) + ": missing or cut short; " +
+              std::to_string(pending.length - there) + " bytes of JSON Lines are lost";
+    }
+    lines.close();
+    std::error_code ignored;
+    std::filesystem::remove(PendingPath(path), ignored);
+    return true;
 }

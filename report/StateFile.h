@@ -45,6 +45,11 @@ bool SaveState(const std::string& path, const CountState& state, std::string& wh
 // The size of the file at path, 0 when there is none.
 std::uint64_t FileSize(const std::string& path);
 
-// Appends the lines that pending says the file does not hold yet: a run killed while it
-// appended leaves its lines to the next, which finishes them, and no line is written twice.
+// Where a run writes the JSON Lines it will append to path, before its state names them.
+std::string PendingPath(const std::string& path);
+
+// Appends from PendingPath(path) the bytes that pending says path does not hold yet, then
+// removes that file: a run killed while it appended leaves its lines to the next, which
+// finishes them, and no line is written twice. False, with why, when path cannot be written;
+// lines that are gone are said in why, and the run goes on.
 bool AppendPending(const std::string& path, const PendingLines& pending, std::string& why);

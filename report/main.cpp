@@ -5,8 +5,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <utility>
 #include <string>
 #include <thread>
@@ -95,9 +98,14 @@ int main(int argc, char** argv) {
         }
     }
     std::string why;
-    if (appendsLines && !AppendPending(options.jsonl, {}, why)) {
-        std::fprintf(stderr, "VistalyneLogReport: %s\n", why.c_str());
-        return 1;
+    if (appendsLines) {  // appended to, never replaced: only made here when there is none
+        std::FILE* lines = std::fopen(options.jsonl.c_str(), "ab");
+        if (lines == nullptr) {
+            std::fprintf(stderr, "VistalyneLogReport: %s: cannot be appended to: %s\n",
+                         options.jsonl.c_str(), std::strerror(errno));
+            return 1;
+        }
+        std::fclose(lines);
     }
     csv.Write(std::string(kCsvHeader) + "\r\n");
     // The JSON Lines may take standard output; the summary then goes to standard error.
@@ -113,12 +121,21 @@ int main(int argc, char** argv) {
         last = LoadState(options.state);
         if (!last.note.empty()) std::fprintf(stderr, "VistalyneLogReport: %s\n", last.note.c_str());
         // What a run killed while it appended left undone.
-        if (appendsLines && last.state.pending &&
-            !AppendPending(options.jsonl, *last.state.pending, why)) {
-            std::fprintf(stderr, "VistalyneLogReport: %s\n", why.c_str());
-            return 1;
+        if (appendsLines && last.state.pending) {
+            const bool appended = AppendPending(options.jsonl, *last.state.pending, why);
+            if (!why.empty()) std::fprintf(stderr, "VistalyneLogReport: %s\n", why.c_str());
+            if (!appended) return 1;
+            why.clear();
         }
     }
+    // The lines of the sessions settled since the last run: beside the JSON Lines until the
+    // state names them, then appended.
+    OutputFile pending;
+    if (appendsLines && !pending.Open(PendingPath(options.jsonl))) {
+        std::fprintf(stderr, "VistalyneLogReport: %s\n", pending.Problem().c_str());
+        return 1;
+    }
+    OutputFile& settledLines = appendsLines ? pending : jsonl;
     const std::int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
                                  std::chrono::system_clock::now().time_since_epoch())
                                  .count();
@@ -150,7 +167,6 @@ int main(int argc, char** argv) {
     std::vector<Session> inPeriod;
     CountState next;             // the state this run leaves
     std::vector<Kiosk> counted;  // the kept counts, for the metrics
-    std::string settledLines;    // JSON Lines of the sessions settled since the last run
     int filesOpened = 0, settled = 0, open = 0;
     const auto take = [&](FolderRead&& folder) {
         if (keepsCount) {
@@ -163,7 +179,7 @@ int main(int argc, char** argv) {
             next.folders.emplace(folder.folder, std::move(*folder.count));
             filesOpened += folder.filesOpened;
             for (const Session& session : folder.settled) {
-                if (options.period.Holds(session.start)) settledLines += JsonLine(session);
+                if (options.period.Holds(session.start)) settledLines.Write(JsonLine(session));
             }
             settled += static_cast<int>(folder.settled.size());
             for (const Session& session : folder.sessions) {
@@ -238,15 +254,16 @@ int main(int argc, char** argv) {
                   [](const Kiosk& a, const Kiosk& b) { return a.folder < b.folder; });
         prom.Write(PromText(counted));
     }
+    bool pendingKept = false;
     if (keepsCount && readComplete) {
         // The state first: the metrics and the lines appended follow what it says.
-        if (appendsLines && !settledLines.empty()) {
-            next.pending = PendingLines{FileSize(options.jsonl), settledLines};
-        } else if (options.jsonl == "-") {
-            jsonl.Write(settledLines);
-        }
-        written = SaveState(options.state, next, why);
+        written = !appendsLines || pending.Finish(true);
+        if (!written) why = pending.Problem();
+        const std::uint64_t lines = appendsLines ? FileSize(PendingPath(options.jsonl)) : 0;
+        if (lines > 0) next.pending = PendingLines{FileSize(options.jsonl), lines};
+        written = written && SaveState(options.state, next, why);
         if (written && next.pending) {
+            pendingKept = true;  // the next run finishes what this one cannot
             written = AppendPending(options.jsonl, *next.pending, why);
             next.pending.reset();
             written = written && SaveState(options.state, next, why);
@@ -254,10 +271,17 @@ int main(int argc, char** argv) {
         if (!written) {
             prom.Abandon();
             std::fprintf(stderr, "VistalyneLogReport: %s\n", why.c_str());
+        } else if (!why.empty()) {
+            std::fprintf(stderr, "VistalyneLogReport: %s\n", why.c_str());
         }
     } else if (keepsCount) {
         std::fprintf(stderr, "VistalyneLogReport: %s: kept as it was, as not every log was read\n",
                      options.state.c_str());
+    }
+    if (appendsLines && !pendingKept) {  // lines no state names
+        pending.Abandon();
+        std::error_code ignored;
+        std::filesystem::remove(PendingPath(options.jsonl), ignored);
     }
     if (html.IsOpen()) {
         const bool kioskSized = oneKiosk && finished.perDay.size() <= kKioskPageDaysAtMost;

@@ -35,7 +35,7 @@ def template(name):
 ENDED = template("Session.OneSessionRunsFromStartToSessionEndWithTheExactLog")
 NOT_FOUND = template("Session.AbsentKioskEndsWithExitCodeOneAfterFiveSeconds")
 ACTIVE = b"delaying application shutdown|\r\n"
-DAY = datetime.datetime(2026, 12, 8, 10, 0, 0)
+DAY = datetime.datetime(2026, 11, 30, 23, 52, 0)  # the later sessions on the next month's first day
 NEXT_BANNER = (b"305|Starting next UTC logfile with limit of 1024k per file and starting a new one "
                b"each day[VistalyneSessionHandler.exe|V1.0.0.2] [Session ID: 1]|")
 
