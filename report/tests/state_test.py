@@ -264,6 +264,18 @@ try:
     check(f"a run that finds the state held for {waited:.1f} s says it is busy, exit code 1, the "
           "state as it was",
           busy.returncode == 1 and b"busy" in busy.stderr and open(state, "rb").read() == before)
+
+    # A folder reached twice in one run (under its root, named again, spelt another way) is
+    # one kiosk, read once: an exporter rejects a file with a series twice.
+    again = os.path.join(root, "kiosk-007")
+    twice = subprocess.run([report, "--state", os.path.join(work, "twice.state"), "--prom",
+                            os.path.join(work, "twice.prom"), root, again, again + "/",
+                            os.path.join(root, "kiosk-008", "..", "kiosk-007")],
+                           capture_output=True, timeout=60)
+    with open(os.path.join(work, "twice.prom")) as f:
+        series = [line for line in f if line.startswith("vistalyne_sessions_open{")]
+    check(f"a folder reached four ways is one kiosk ({len(series)} open gauges for 400 kiosks)",
+          twice.returncode == 0 and len(series) == len(set(series)) == 400)
 finally:
     shutil.rmtree(work, ignore_errors=True)
 print(f"{failures} of the checks failed" if failures else "the state holds through a kiosk's life")
