@@ -4,8 +4,8 @@
 // CSV, the metrics for Prometheus and an HTML page.
 
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -17,9 +17,9 @@
 
 #include "report/ConsoleReport.h"
 #include "report/CsvReport.h"
+#include "report/FolderTally.h"
 #include "report/HtmlReport.h"
 #include "report/JsonLines.h"
-#include "report/FolderTally.h"
 #include "report/Kiosk.h"
 #include "report/NewestTrouble.h"
 #include "report/Options.h"

@@ -19,6 +19,7 @@ cleanup() {
         [ -f "$msi" ] && "$WINE_LOADER" msiexec /x "$(windows_path "$msi")" /qn </dev/null >/dev/null 2>&1
     done
     "$WINE_LOADER" reg delete "$kiosk_key" /f /reg:32 </dev/null >/dev/null 2>&1 || true
+    [ -z "${stand_in:-}" ] || kill "$stand_in" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -107,12 +108,15 @@ first_code=$(products | cut -d' ' -f1)
 mkdir -p "$work/kiosk"
 "$WINE_LOADER" reg add "$kiosk_key" /v mainexe /d "$(windows_path "$work/kiosk/Korvane.exe")" /f \
     /reg:32 </dev/null >/dev/null 2>&1
-"$WINE_LOADER" build/win64/KioskStandIn.exe --lifetime=8000 </dev/null >"$work/stand-in.txt" 2>&1 &
+# The stand-in lives until the session is over: a 32-bit start under qemu-user and a loaded
+# machine can take longer than any lifetime short enough to wait for.
+"$WINE_LOADER" build/win64/KioskStandIn.exe --lifetime=60000 </dev/null >"$work/stand-in.txt" 2>&1 &
 stand_in=$!
 sleep 1
 status=0
 timeout 30 "$WINE_LOADER" 'C:\Program Files (x86)\Vistalyne Session Handler\VistalyneSessionHandler.exe' \
     PageName=Home </dev/null || status=$?
+kill "$stand_in" 2>/dev/null || true
 wait "$stand_in" || true
 [ "$status" -eq 0 ] || { echo "FAILED: the installed program exited with $status"; exit 1; }
 build/native/VistalyneLogReport --csv "$work/session.csv" "$work/kiosk/logs" >/dev/null
