@@ -1,7 +1,6 @@
 #include "report/LogSource.h"
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 #include <set>
 #include <system_error>

@@ -25,8 +25,9 @@ struct WalkTrouble {
 };
 
 // Calls found for each folder that holds log files, in a fixed order: the arguments in turn,
-// a folder's own files before its subfolders, names in order; the files named one by one come
-// last, by the folder they are in.
+// a folder's own files before its subfolders, subfolders by name; the files named one by one
+// come last, by the folder they are in. A folder or file reached again, however named, is
+// left out.
 WalkTrouble WalkLogSources(const std::vector<std::string>& arguments,
                            const std::function<void(LogFolder&&)>& found);
 
