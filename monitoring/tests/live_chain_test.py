@@ -90,25 +90,23 @@ def start(name, *command):
     return servers[-1]
 
 
-def api(path, **query):
-    url = f"http://127.0.0.1:{prometheus_port}/api/v1/{path}?" + urllib.parse.urlencode(query)
+def value(query, at=None):
+    """Prometheus' answer to a query, now or at a time: each series' labels and value."""
+    query = {"query": query, **({"time": f"{at:.3f}"} if at else {})}
+    url = f"http://127.0.0.1:{prometheus_port}/api/v1/query?" + urllib.parse.urlencode(query)
     try:
         with urllib.request.urlopen(url, timeout=5) as r:
-            return json.loads(r.read())["data"]
-    except OSError:
-        return None
-
-
-def value(query, at=None):
-    data = api("query", query=query, **({"time": f"{at:.3f}"} if at else {}))
-    return {json.dumps(r["metric"], sort_keys=True): float(r["value"][1])
-            for r in (data or {}).get("result", [])}
+            result = json.loads(r.read())["data"]["result"]
+    except OSError:  # not up yet
+        return {}
+    return {json.dumps(r["metric"], sort_keys=True): float(r["value"][1]) for r in result}
 
 
 kiosk = os.path.join(work, "Korvane")
 logs = os.path.join(kiosk, "logs")
 textfile = os.path.join(work, "textfile")
 state = os.path.join(textfile, "vistalyne.prom.state")
+scheduled = [report, "--jobs", "1", "--prom", os.path.join(textfile, "vistalyne.prom"), logs]
 os.makedirs(logs)
 os.makedirs(textfile)
 kiosk_key = r"HKLM\Software\Ferrowick\Korvane"
@@ -125,9 +123,7 @@ def scheduled_reports():
             os.remove(state)
             delete_state.clear()
             state_deleted.set()
-        done = subprocess.run([report, "--jobs", "1", "--prom",
-                               os.path.join(textfile, "vistalyne.prom"), logs],
-                              capture_output=True, timeout=60)
+        done = subprocess.run(scheduled, capture_output=True, timeout=60)
         report_runs.append(done.returncode)
         stop_reports.wait(1)
 
@@ -223,9 +219,7 @@ scrape_configs:
     # Old logs removed, a run killed mid-way, the state lost.
     for name in sorted(os.listdir(logs))[:2]:
         os.remove(os.path.join(logs, name))
-    killed = subprocess.Popen([report, "--jobs", "1", "--prom",
-                               os.path.join(textfile, "vistalyne.prom"), logs],
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    killed = subprocess.Popen(scheduled, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     time.sleep(0.005)
     killed.kill()
     killed.wait(timeout=10)

@@ -75,9 +75,18 @@ state, prom, jsonl = (os.path.join(work, n) for n in ("count.state", "m.prom", "
 os.makedirs(kiosk)
 
 
-def run(*extra, source=root):
-    return subprocess.run([report, "--jobs", "1", "--state", state, "--prom", prom, "--jsonl",
-                           jsonl, *extra, source], capture_output=True, timeout=120)
+COMMAND = [report, "--jobs", "1", "--state", state, "--prom", prom, "--jsonl", jsonl, root]
+
+
+def run():
+    return subprocess.run(COMMAND, capture_output=True, timeout=120)
+
+
+def counted():
+    """The sessions counted in all, by every kiosk and outcome."""
+    with open(prom) as f:
+        return sum(int(v) for v in re.findall(r"^vistalyne_sessions_total\{[^}]*\} (\d+)$",
+                                              f.read(), re.M))
 
 
 def metrics(label):
@@ -103,24 +112,23 @@ def step_write(name, minute, log=ENDED, part=None, mode="wb"):
     paths[name] = write(kiosk, minute, session(minute, log, part) if part != "as is" else log, mode)
 
 
-def rotated_first(minute):
+def rotated(minute, part):
+    """A session at minute rotated while open: its "first" file, or the "next" it goes on in."""
     text = session(minute, part="open")
     stamp = text.splitlines()[-1][:13]
-    return text + stamp + b"|306|Log file too big, Creating New Log File. Shutting down this log file|\r\n"
-
-
-def rotated_next(minute):
-    text = session(minute, part="open")
-    stamp = text.splitlines()[-1][:13]
+    if part == "first":
+        return text + stamp + b"|306|Log file too big, Creating New Log File. Shutting down this log file|\r\n"
     return stamp + b"|" + NEXT_BANNER + b"\r\n" + session(minute, part="rest")
+
+
+DAMAGE = {"a byte changed": lambda t: t[:40] + bytes([t[40] ^ 1]) + t[41:],
+          "cut short": lambda t: t[:len(t) // 2], "emptied": lambda t: b"",
+          "another program's": lambda t: b"[settings]\nanything=1\n"}
 
 
 def damage(how):
     with open(state, "rb") as f:
-        text = f.read()
-    text = {"a byte changed": lambda t: t[:40] + bytes([t[40] ^ 1]) + t[41:],
-            "cut short": lambda t: t[:len(t) // 2], "emptied": lambda t: b"",
-            "another program's": lambda t: b"[settings]\nanything=1\n"}[how](text)
+        text = DAMAGE[how](f.read())
     with open(state, "wb") as f:
         f.write(text)
 
@@ -139,9 +147,9 @@ life = [
     ("new sessions are read, and only they",
      lambda: (step_write("D", 3, NOT_FOUND), step_write("E", 4)), (2, 1, 0, 0, 0), 2, 5),
     ("a session in progress rotates into a second file",
-     lambda: step_write("F1", 5, rotated_first(5), part="as is"), (2, 1, 0, 0, 1), 1, 5),
+     lambda: step_write("F1", 5, rotated(5, "first"), part="as is"), (2, 1, 0, 0, 1), 1, 5),
     ("... goes on there and ends: one session",
-     lambda: step_write("F2", 6, rotated_next(5), part="as is"), (3, 1, 0, 0, 0), 1, 6),
+     lambda: step_write("F2", 6, rotated(5, "next"), part="as is"), (3, 1, 0, 0, 0), 1, 6),
     ("a session in progress", lambda: step_write("G", 7, part="open"), (3, 1, 0, 0, 1), 1, 6),
     ("... cut short by a later run: unknown and unclean, once",
      lambda: step_write("H", 8), (4, 1, 1, 1, 0), 1, 8),
@@ -160,7 +168,7 @@ life = [
     ("the folder back with a new session: the count goes on",
      lambda: (os.makedirs(kiosk), step_write("L", 12)), (6, 2, 1, 1, 0), 1, 11),
 ]
-for damaged in ("a byte changed", "cut short", "emptied", "another program's"):
+for damaged in DAMAGE:
     life.append((f"the state {damaged}: set aside, a new count from zero, the settled written again",
                  lambda damaged=damaged: damage(damaged), (0, 0, 0, 0, 0), 1, None))
 
@@ -219,9 +227,7 @@ try:
     random.seed(21)
     torn = []
     for attempt in range(15):
-        killed = subprocess.Popen([report, "--jobs", "1", "--state", state, "--prom", prom,
-                                   "--jsonl", jsonl, root], stdout=subprocess.DEVNULL,
-                                  stderr=subprocess.DEVNULL)
+        killed = subprocess.Popen(COMMAND, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         time.sleep(random.uniform(0, took * 1.2))
         killed.kill()
         killed.wait(timeout=60)
@@ -234,8 +240,7 @@ try:
     done = run()
     objects, whole = jsonl_lines()
     starts = {(o["folder"], o["start_utc"]) for o in objects}
-    total = sum(int(v) for v in re.findall(r'^vistalyne_sessions_total\{[^}]*\} (\d+)$',
-                                           open(prom).read(), re.M))
+    total = counted()
     check(f"15 runs killed within {took * 1.2:.2f} s, then one to its end: 1200 sessions counted "
           f"({total}), 1200 JSON Lines ({len(objects)}, {len(starts)} different), none torn, "
           f"the metrics old or new whole after every kill (torn after kills: {torn})",
@@ -246,12 +251,11 @@ try:
     # get the state in time says it is busy, and leaves it as it was.
     for k in range(100):
         write(os.path.join(root, f"kiosk-{k:03}"), 5, session(5))
-    both = [subprocess.Popen([report, "--state", state, "--prom", prom, "--jsonl", jsonl, root],
-                             stdout=subprocess.PIPE, stderr=subprocess.PIPE) for _ in range(2)]
+    both = [subprocess.Popen(COMMAND, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            for _ in range(2)]
     codes = [p.wait(timeout=120) for p in both]
     objects, whole = jsonl_lines()
-    total = sum(int(v) for v in re.findall(r'^vistalyne_sessions_total\{[^}]*\} (\d+)$',
-                                           open(prom).read(), re.M))
+    total = counted()
     check(f"two runs at once both succeed ({codes}) and count 100 new sessions once ({total - 1200}, "
           f"{len(objects) - 1200} lines)",
           codes == [0, 0] and total == 1300 and len(objects) == 1300 and whole)
